@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// One simulated COM port: a pseudo-terminal whose slave side is linked as comN in the ports
+// folder, so the program opens it like a real adapter.
+class PtyLink {
+  public:
+    PtyLink(int number, QString portsDir);
+    ~PtyLink();
+    PtyLink(const PtyLink&) = delete;
+    PtyLink& operator=(const PtyLink&) = delete;
+
+    // Creates the pseudo-terminal and the link; throws std::runtime_error on failure.
+    void create();
+    // The adapter is unplugged: the pseudo-terminal goes away with its link.
+    void vanish();
+    bool alive() const { return master_ >= 0; }
+
+    int number() const { return number_; }
+    int fd() const { return master_; }
+    QString linkPath() const;
+    QString slavePath() const { return slavePath_; }
+    // The baud rate the program set on its side; 0 when it is none of the usual ones.
+    int baud() const;
+
+    // Non-blocking; returns what was pending, empty when nothing was.
+    QByteArray readAvailable();
+    // Writes what the line takes now; returns how many bytes went out.
+    int writeSome(const QByteArray& bytes);
+
+  private:
+    int number_;
+    QString portsDir_;
+    int master_ = -1;
+    int slave_ = -1;  // held open so the master never sees a hang-up between the program's opens
+    QString slavePath_;
+};

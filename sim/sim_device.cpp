@@ -1,0 +1,138 @@
+#include "sim/sim_device.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<int, 5> kBauds{9600, 19200, 38400, 57600, 115200};
+
+// Keys that are read back as stored and written with "KEY=value" -> "OK".
+QMap<QString, QString> defaultValues(int id, int baud) {
+    const QString two = QStringLiteral("%1").arg(id, 2, 10, QLatin1Char('0'));
+    return {
+        {"POL", "0"},
+        {"LCA", "300"},
+        {"RZ", "0"},
+        {"EDEC", "0"},
+        {"EDO", "0"},
+        {"DOBOOT", "0"},
+        {"EOBOOT", "0"},
+        {"CURR", "1500"},
+        {"CURI", "500"},
+        {"CURT", "500"},
+        {"SL", "0"},
+        {"SLT", "10"},
+        {"SLE", "500"},
+        {"SLA", "3"},
+        {"SLR", "2"},
+        {"SLH", "1000"},
+        {"SLI", "100"},
+        {"RT", "0"},
+        {"CM", "1"},
+        {"DB", QString::number(baudCode(baud))},
+        {"BR", "5"},
+        {"DN", "KRB" + two},
+        {"NID", QString::number(id)},
+        {"AR", "0"},
+        {"SYNC", "1"},
+        {"SYNP", "0"},
+    };
+}
+
+bool isKey(const QString& text) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    for (QChar c : text) {
+        if (!(c.isUpper() || c.isDigit())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int baudCode(int baud) {
+    for (size_t i = 0; i < kBauds.size(); ++i) {
+        if (kBauds[i] == baud) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return 0;
+}
+
+int baudFromCode(int code) {
+    return code >= 1 && code <= 5 ? kBauds[static_cast<size_t>(code - 1)] : 0;
+}
+
+SimDevice::SimDevice(int id, int baud) : values(defaultValues(id, baud)), id_(id), baud_(baud) {
+    flash = values;
+}
+
+QString SimDevice::address() const {
+    return QStringLiteral("%1").arg(id_, 2, 10, QLatin1Char('0'));
+}
+
+bool SimDevice::prefixReplies() const {
+    return forcePrefix || values.value("RT") == "1";
+}
+
+std::optional<QString> SimDevice::handle(const QString& command, qint64 nowMs) {
+    if (faults.silent) {
+        return std::nullopt;
+    }
+    motion.advanceTo(nowMs);
+    if (auto reply = motion.handle(command, nowMs)) {
+        return reply;
+    }
+    const int eq = command.indexOf(QLatin1Char('='));
+    if (eq >= 0) {
+        return write(command.left(eq), command.mid(eq + 1), nowMs);
+    }
+    return read(command, nowMs);
+}
+
+std::optional<QString> SimDevice::read(const QString& key, qint64) {
+    if (key == QLatin1String("ID")) {
+        return identity;
+    }
+    if (key == QLatin1String("VER")) {
+        return version;
+    }
+    if (key == QLatin1String("STORE")) {
+        flash = values;
+        return QStringLiteral("OK");
+    }
+    if (values.contains(key)) {
+        return values.value(key);
+    }
+    return QStringLiteral("?");
+}
+
+std::optional<QString> SimDevice::write(const QString& key, const QString& value, qint64) {
+    if (!isKey(key) || !values.contains(key)) {
+        return QStringLiteral("?");
+    }
+    values[key] = value;
+    return QStringLiteral("OK");
+}
+
+std::optional<QString> SimDevice::advanceTo(qint64 nowMs) {
+    return motion.advanceTo(nowMs);
+}
+
+void SimDevice::powerCycle(qint64 nowMs) {
+    values = flash;
+    const QString name = values.value("DN");
+    bool ok = false;
+    const int id = name.mid(3).toInt(&ok);
+    if (name.startsWith(QLatin1String("KRB")) && ok && id >= 1 && id <= 99) {
+        id_ = id;
+    }
+    if (const int baud = baudFromCode(values.value("DB").toInt()); baud != 0) {
+        baud_ = baud;
+    }
+    motion = SimMotion();
+    motion.advanceTo(nowMs);
+}

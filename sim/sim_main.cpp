@@ -1,0 +1,153 @@
+// nvq-can-sim: simulated NVQ-CAN devices on pseudo-terminal COM ports.
+#include <QCoreApplication>
+#include <QStringList>
+#include <csignal>
+#include <cstdio>
+
+#include "link/port_names.h"
+#include "sim/sim_server.h"
+
+namespace {
+
+const char kHelp[] = R"(Usage: nvq-can-sim [options]
+
+Simulated NVQ-CAN devices on pseudo-terminal COM ports. Each --port creates the link
+comN in the ports folder, pointing at a new pseudo-terminal, so that NVQ-CAN Setup
+opens it as COMN. Devices answer only when the program's baud rate matches theirs.
+
+Options:
+  --port N             create COM port N (1 to 15); the --device options that follow
+                       put devices on it (default: port 1)
+  --device ID[:BAUD]   a device with ID 1..99 at BAUD (9600, 19200, 38400, 57600,
+                       115200; default 9600); default: one device 01 at 9600
+  --ports-dir DIR      folder for the comN links
+                       (default: $XDG_CONFIG_HOME/nvq-can-setup/ports)
+  --pace               characters take their real time on the line (10 bits each)
+  --turnaround MS      time a device takes before it answers (default 2)
+  --log FILE           traffic log, one line per burst ("-" for standard error)
+  --help               this text
+
+Control lines on standard input (answered "ok" or "error: ..."):
+  silent ID on|off     the device stops/starts answering
+  delay ID MS          the device answers MS milliseconds late
+  nocr ID on|off       replies without their closing CR
+  endless ID on|off    after a reply, characters without end and without CR
+  trickle ID MS        ... one every MS milliseconds
+  garbage ID on|off    noise instead of replies
+  dollar ID N          the next N replies are auto-response "$" lines
+  prefix ID on|off     replies carry "#" and the device ID
+  version ID TEXT      the firmware version the device reports
+  power ID off|on      switch the device off, or on again (stored settings apply)
+  vanish N | restore N the COM port N disappears (adapter unplugged) / comes back
+  quit
+)";
+
+volatile std::sig_atomic_t stopRequested = 0;
+void onSignal(int) {
+    stopRequested = 1;
+}
+
+bool parseDevice(const QString& spec, int& id, int& baud) {
+    const QStringList parts = spec.split(QLatin1Char(':'));
+    bool ok = false;
+    id = parts[0].toInt(&ok);
+    if (!ok || id < 1 || id > 99 || parts.size() > 2) {
+        return false;
+    }
+    baud = 9600;
+    if (parts.size() == 2) {
+        baud = parts[1].toInt(&ok);
+        return ok && baudCode(baud) != 0;
+    }
+    return true;
+}
+
+int usageError(const QString& message) {
+    fprintf(stderr, "nvq-can-sim: %s\nTry --help.\n", message.toLocal8Bit().constData());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+
+    SimServer::Options options;
+    options.portsDir = portsFolder();
+    struct PortSpec {
+        int number;
+        QList<QPair<int, int>> devices;
+    };
+    QList<PortSpec> ports;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            fputs(kHelp, stdout);
+            return 0;
+        } else if (a == QLatin1String("--pace")) {
+            options.pace = true;
+        } else if (a == QLatin1String("--port") && hasValue) {
+            bool ok = false;
+            const int n = args[++i].toInt(&ok);
+            if (!ok || n < 1 || n > 15) {
+                return usageError(QStringLiteral("bad port number %1").arg(args[i]));
+            }
+            ports.append(PortSpec{n, {}});
+        } else if (a == QLatin1String("--device") && hasValue) {
+            int id = 0;
+            int baud = 0;
+            if (!parseDevice(args[++i], id, baud)) {
+                return usageError(QStringLiteral("bad device %1").arg(args[i]));
+            }
+            if (ports.isEmpty()) {
+                ports.append(PortSpec{1, {}});
+            }
+            ports.last().devices.append({id, baud});
+        } else if (a == QLatin1String("--ports-dir") && hasValue) {
+            options.portsDir = args[++i];
+        } else if (a == QLatin1String("--turnaround") && hasValue) {
+            options.turnaroundMs = args[++i].toInt();
+        } else if (a == QLatin1String("--log") && hasValue) {
+            options.logPath = args[++i];
+        } else {
+            return usageError(QStringLiteral("unknown option %1").arg(a));
+        }
+    }
+    if (ports.isEmpty()) {
+        ports.append(PortSpec{1, {}});
+    }
+
+    SimServer sim(options);
+    for (PortSpec& p : ports) {
+        SimBus& bus = sim.addPort(p.number);
+        if (p.devices.isEmpty()) {
+            p.devices.append({1, 9600});
+        }
+        for (const auto& [id, baud] : p.devices) {
+            bus.addDevice(id, baud);
+        }
+    }
+    try {
+        sim.start();
+    } catch (const std::exception& e) {
+        fprintf(stderr, "nvq-can-sim: %s\n", e.what());
+        return 1;
+    }
+    for (const PortSpec& p : ports) {
+        QStringList devices;
+        for (const auto& [id, baud] : p.devices) {
+            devices << QStringLiteral("%1@%2").arg(id, 2, 10, QLatin1Char('0')).arg(baud);
+        }
+        printf("COM%d: %s/com%d, devices %s\n", p.number,
+               options.portsDir.toLocal8Bit().constData(), p.number,
+               devices.join(QLatin1Char(' ')).toLocal8Bit().constData());
+    }
+    fflush(stdout);
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGHUP, onSignal);
+    return sim.run([] { return stopRequested != 0; });
+}

@@ -1,0 +1,278 @@
+#include "sim/sim_server.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QStringList>
+#include <algorithm>
+#include <chrono>
+
+struct SimServer::Port {
+    Port(int number, const QString& dir) : link(number, dir) {}
+    PtyLink link;
+    SimBus bus;
+    QByteArray partial;       // the line being received
+    qint64 lineStartUs = -1;  // when its first character came
+    struct Pending {
+        qint64 atUs;
+        char byte;
+    };
+    std::deque<Pending> out;    // answer characters waiting for their time
+    qint64 endlessFromUs = -1;  // a device streams without CR from then on
+    qint64 nextEndlessUs = 0;
+    qint64 endlessGapUs = 0;
+};
+
+SimServer::SimServer(Options options) : options_(std::move(options)), startUs_(0) {
+    startUs_ = nowUs();
+    if (options_.logPath == QLatin1String("-")) {
+        log_ = std::make_unique<QTextStream>(stderr);
+    } else if (!options_.logPath.isEmpty()) {
+        logFile_ = std::make_unique<QFile>(options_.logPath);
+        if (logFile_->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            log_ = std::make_unique<QTextStream>(logFile_.get());
+        }
+    }
+}
+
+SimServer::~SimServer() = default;
+
+qint64 SimServer::nowUs() const {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count() - startUs_;
+}
+
+SimBus& SimServer::addPort(int number) {
+    ports_.push_back(std::make_unique<Port>(number, options_.portsDir));
+    return ports_.back()->bus;
+}
+
+void SimServer::start() {
+    for (auto& p : ports_) {
+        p->link.create();
+    }
+}
+
+SimServer::Port* SimServer::port(int number) {
+    for (auto& p : ports_) {
+        if (p->link.number() == number) {
+            return p.get();
+        }
+    }
+    return nullptr;
+}
+
+SimDevice* SimServer::device(const QString& id) {
+    bool ok = false;
+    const int number = id.toInt(&ok);
+    for (auto& p : ports_) {
+        if (SimDevice* d = ok ? p->bus.device(number) : nullptr) {
+            return d;
+        }
+    }
+    return nullptr;
+}
+
+qint64 SimServer::charTimeUs(const Port& port) const {
+    const int baud = port.link.baud();
+    return options_.pace && baud > 0 ? 10'000'000 / baud : 0;
+}
+
+int SimServer::run(const std::function<bool()>& stop) {
+    QByteArray control;
+    bool stdinOpen = true;
+    while (running_ && !stop()) {
+        std::vector<pollfd> fds;
+        if (stdinOpen) {
+            fds.push_back({STDIN_FILENO, POLLIN, 0});
+        }
+        for (auto& p : ports_) {
+            if (p->link.alive()) {
+                fds.push_back({p->link.fd(), POLLIN, 0});
+            }
+        }
+        ::poll(fds.data(), fds.size(), 1);
+        if (stdinOpen && (fds[0].revents & (POLLIN | POLLHUP))) {
+            char buffer[256];
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0) {
+                stdinOpen = false;  // no operator: keep serving
+            } else {
+                control.append(buffer, static_cast<int>(n));
+                int nl;
+                while ((nl = control.indexOf('\n')) >= 0) {
+                    const QString reply = this->control(QString::fromLocal8Bit(control.left(nl)));
+                    control.remove(0, nl + 1);
+                    if (!reply.isEmpty()) {
+                        fprintf(stdout, "%s\n", reply.toLocal8Bit().constData());
+                        fflush(stdout);
+                    }
+                }
+            }
+        }
+        const qint64 now = nowUs();
+        for (auto& p : ports_) {
+            serve(*p, now);
+        }
+    }
+    return 0;
+}
+
+void SimServer::serve(Port& port, qint64 nowUs) {
+    if (!port.link.alive()) {
+        return;
+    }
+    const QByteArray got = port.link.readAvailable();
+    if (!got.isEmpty()) {
+        log(port, "->", got);
+        receive(port, got, nowUs);
+    }
+    for (const SimOutput& o : port.bus.advanceTo(nowUs / 1000)) {
+        enqueue(port, o, nowUs);
+    }
+    flush(port, nowUs);
+}
+
+void SimServer::receive(Port& port, const QByteArray& bytes, qint64 nowUs) {
+    for (char c : bytes) {
+        if (port.partial.isEmpty()) {
+            port.lineStartUs = nowUs;
+        }
+        port.partial += c;
+        if (c != '\r') {
+            continue;
+        }
+        // On a paced line the last character arrives only after the whole line's time.
+        const qint64 arrived =
+            std::max(nowUs, port.lineStartUs + port.partial.size() * charTimeUs(port));
+        const int baud = port.link.baud();
+        for (const SimOutput& o : port.bus.receive(port.partial, baud, arrived / 1000)) {
+            enqueue(port, o, arrived + qint64{options_.turnaroundMs} * 1000);
+        }
+        port.partial.clear();
+    }
+}
+
+void SimServer::enqueue(Port& port, const SimOutput& output, qint64 startUs) {
+    qint64 at = std::max(startUs + qint64{output.delayMs} * 1000,
+                         port.out.empty() ? qint64{0} : port.out.back().atUs);
+    for (char c : output.bytes) {
+        at += charTimeUs(port);
+        port.out.push_back({at, c});
+    }
+    if (output.endless) {
+        port.endlessGapUs = qint64{output.endlessGapMs} * 1000;
+        port.endlessFromUs = at;
+        port.nextEndlessUs = at + port.endlessGapUs;
+    }
+}
+
+void SimServer::flush(Port& port, qint64 nowUs) {
+    QByteArray due;
+    while (!port.out.empty() && port.out.front().atUs <= nowUs) {
+        due += port.out.front().byte;
+        port.out.pop_front();
+    }
+    if (port.out.empty() && port.endlessFromUs >= 0 && port.nextEndlessUs <= nowUs) {
+        // A runaway device: characters without end, at the line's pace or 64 per millisecond.
+        const qint64 step = std::max<qint64>({charTimeUs(port), port.endlessGapUs, 1});
+        const qint64 count = std::min<qint64>((nowUs - port.nextEndlessUs) / step + 1, 64);
+        due += QByteArray(static_cast<int>(count), 'x');
+        port.nextEndlessUs += count * step;
+    }
+    if (!due.isEmpty()) {
+        const int written = port.link.writeSome(due);
+        log(port, "<-", due.left(written));
+    }
+}
+
+void SimServer::log(const Port& port, const char* direction, const QByteArray& bytes) {
+    if (!log_ || bytes.isEmpty()) {
+        return;
+    }
+    QString shown;
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            shown += QStringLiteral("<CR>");
+        } else if (u < 32 || u > 126) {
+            shown += QStringLiteral("<%1>").arg(u, 2, 16, QLatin1Char('0'));
+        } else {
+            shown += QChar::fromLatin1(c);
+        }
+    }
+    *log_ << QStringLiteral("%1 COM%2 %3 %4\n")
+                 .arg(nowUs() / 1000.0, 10, 'f', 1)
+                 .arg(port.link.number())
+                 .arg(QLatin1String(direction), shown);
+    log_->flush();
+}
+
+QString SimServer::control(const QString& line) {
+    const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty()) {
+        return QString();
+    }
+    const QString verb = words[0];
+    if (verb == QLatin1String("quit")) {
+        running_ = false;
+        return QStringLiteral("ok");
+    }
+    if (verb == QLatin1String("vanish") || verb == QLatin1String("restore")) {
+        Port* p = words.size() > 1 ? port(words[1].toInt()) : nullptr;
+        if (!p) {
+            return QStringLiteral("error: no such port");
+        }
+        if (verb == QLatin1String("vanish")) {
+            p->link.vanish();
+        } else if (!p->link.alive()) {
+            p->link.create();
+        }
+        p->out.clear();
+        p->partial.clear();
+        p->endlessFromUs = -1;
+        return QStringLiteral("ok");
+    }
+    SimDevice* d = words.size() > 2 ? device(words[1]) : nullptr;
+    if (!d) {
+        return QStringLiteral("error: usage '<fault> <device id> <value>', see --help");
+    }
+    const QString value = words[2];
+    const bool on = value == QLatin1String("on") || value == QLatin1String("1");
+    SimFaults& f = d->faults;
+    if (verb == QLatin1String("silent")) {
+        f.silent = on;
+    } else if (verb == QLatin1String("delay")) {
+        f.replyDelayMs = value.toInt();
+    } else if (verb == QLatin1String("nocr")) {
+        f.noCR = on;
+    } else if (verb == QLatin1String("endless")) {
+        f.endless = on;
+        if (!on) {
+            for (auto& p : ports_) {
+                p->endlessFromUs = -1;
+            }
+        }
+    } else if (verb == QLatin1String("trickle")) {
+        f.trickleMs = value.toInt();
+    } else if (verb == QLatin1String("garbage")) {
+        f.garbage = on;
+    } else if (verb == QLatin1String("dollar")) {
+        f.dollarReplies = value.toInt();
+    } else if (verb == QLatin1String("prefix")) {
+        d->forcePrefix = on;
+    } else if (verb == QLatin1String("version")) {
+        d->version = value;
+    } else if (verb == QLatin1String("power")) {
+        if (value == QLatin1String("off")) {
+            f.silent = true;
+        } else {
+            f.silent = false;
+            d->powerCycle(nowUs() / 1000);
+        }
+    } else {
+        return QStringLiteral("error: unknown control '%1'").arg(verb);
+    }
+    return QStringLiteral("ok");
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTextStream>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "sim/pty_link.h"
+#include "sim/sim_bus.h"
+
+// Serves simulated devices on pseudo-terminal COM ports in real time: assembles the program's
+// lines, lets the devices answer after their turnaround, optionally paces every character at
+// the line's rate, and logs the traffic.
+class SimServer {
+  public:
+    struct Options {
+        QString portsDir;
+        bool pace = false;
+        int turnaroundMs = 2;
+        QString logPath;  // empty: no log; "-": standard error
+    };
+
+    explicit SimServer(Options options);
+    ~SimServer();
+
+    // A COM port with its bus; devices are added to the returned bus.
+    SimBus& addPort(int number);
+    // Creates every pseudo-terminal and link; throws std::runtime_error.
+    void start();
+    // Runs until quit(), a "quit" control line or stop() returns true; reads control lines
+    // from standard input.
+    int run(const std::function<bool()>& stop = [] { return false; });
+    void quit() { running_ = false; }
+
+    // One control line (see --help); returns a reply for the operator.
+    QString control(const QString& line);
+
+  private:
+    struct Port;
+    void serve(Port& port, qint64 nowUs);
+    void receive(Port& port, const QByteArray& bytes, qint64 nowUs);
+    void flush(Port& port, qint64 nowUs);
+    void enqueue(Port& port, const SimOutput& output, qint64 startUs);
+    qint64 charTimeUs(const Port& port) const;
+    Port* port(int number);
+    SimDevice* device(const QString& id);
+    void log(const Port& port, const char* direction, const QByteArray& bytes);
+    qint64 nowUs() const;
+
+    Options options_;
+    std::vector<std::unique_ptr<Port>> ports_;
+    std::unique_ptr<QTextStream> log_;
+    std::unique_ptr<class QFile> logFile_;
+    bool running_ = true;
+    qint64 startUs_;
+};

@@ -1,0 +1,157 @@
+#include "connect/select_com_form.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "link/port_names.h"
+#include "main_window/main_control_form.h"
+#include "widgets/modal_runner.h"
+#include "widgets/ui_helpers.h"
+
+namespace {
+
+// The logo: a stepper motor seen from its shaft end.
+QPixmap logo() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(30, 60, 110), 2));
+    p.setBrush(QColor(70, 110, 170));
+    p.drawRoundedRect(QRectF(6, 6, 52, 52), 8, 8);
+    p.setBrush(QColor(220, 225, 235));
+    p.drawEllipse(QRectF(16, 16, 32, 32));
+    p.setBrush(QColor(30, 60, 110));
+    p.drawEllipse(QRectF(28, 28, 8, 8));
+    for (const QPointF& c : {QPointF(12, 12), QPointF(52, 12), QPointF(12, 52), QPointF(52, 52)}) {
+        p.drawEllipse(c, 2.5, 2.5);
+    }
+    return pixmap;
+}
+
+}  // namespace
+
+SelectComForm::SelectComForm(const WindowServices& services, const QString& settingsPath,
+                             QWidget* parent)
+    : QDialog(parent),
+      combo(named<QComboBox>("combo")),
+      baudCom(named<QComboBox>("baudCom")),
+      DeviceIDCombo(named<QComboBox>("DeviceIDCombo")),
+      Connect(named<QPushButton>("Connect", glyphIcon(Glyph::Connect),
+                                 QStringLiteral("RS-232 / RS-485"))),
+      SearchNVQ(named<QPushButton>("SearchNVQ", QStringLiteral("Search"))),
+      SearchAllNVQ(named<QPushButton>("SearchAllNVQ", QStringLiteral("Search All"))),
+      Close(named<QPushButton>("Close", QStringLiteral("Exit"))),
+      Image1(named<QLabel>("Image1")),
+      PortPath(named<QLabel>("PortPath")),
+      endProgram([] { QCoreApplication::quit(); }),
+      services_(services),
+      settingsPath_(settingsPath) {
+    setObjectName(QStringLiteral("SelectComForm"));
+    setWindowTitle(QStringLiteral("NVQ-CAN d108"));
+    buildLayout();
+    load();
+    connect(Connect, &QPushButton::clicked, this, &SelectComForm::Connect_Click);
+    connect(Close, &QPushButton::clicked, this, &SelectComForm::Close_Click);
+    connect(combo, &QComboBox::currentTextChanged, this, &SelectComForm::showPortPath);
+    showPortPath();
+}
+
+void SelectComForm::buildLayout() {
+    Image1->setPixmap(logo());
+    auto* title = new QLabel(QStringLiteral("NVQ-CAN Software"));
+    QFont big = title->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    title->setFont(big);
+    auto* header = new QHBoxLayout;
+    header->addWidget(Image1);
+    auto* names = new QVBoxLayout;
+    names->addWidget(title);
+    names->addWidget(new QLabel(QStringLiteral("Version 108")));
+    header->addLayout(names);
+    header->addStretch();
+
+    auto* settings = new QGroupBox;
+    auto* grid = new QGridLayout(settings);
+    auto* heading = new QLabel(QStringLiteral("Serial Settings"));
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    grid->addWidget(heading, 0, 0, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("COM Port:")), 1, 0);
+    grid->addWidget(combo, 1, 1);
+    PortPath->setStyleSheet(QStringLiteral("color: gray"));
+    grid->addWidget(PortPath, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Baud Rate:")), 3, 0);
+    grid->addWidget(baudCom, 3, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Device ID:")), 4, 0);
+    grid->addWidget(DeviceIDCombo, 4, 1);
+
+    Connect->setIconSize(QSize(32, 32));
+    Connect->setMinimumHeight(64);
+    Connect->setDefault(true);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(Connect);
+    buttons->addWidget(SearchNVQ);
+    buttons->addWidget(SearchAllNVQ);
+    buttons->addStretch();
+    buttons->addWidget(Close);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(settings, 1);
+    body->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(header);
+    layout->addLayout(body);
+}
+
+void SelectComForm::load() {
+    combo->addItems(comPortEntries());
+    baudCom->addItems(baudRateEntries());
+    DeviceIDCombo->addItems(deviceIdEntries());
+    const SerialChoices choices = choicesFromSettings(readSettingsFile(settingsPath_));
+    select(combo, choices.port);
+    select(baudCom, choices.baud);
+    select(DeviceIDCombo, choices.id);
+}
+
+void SelectComForm::select(QComboBox* list, const QString& text) {
+    list->setCurrentIndex(list->findText(text, Qt::MatchExactly));
+}
+
+SerialChoices SelectComForm::choices() const {
+    return {combo->currentText(), baudCom->currentText(), DeviceIDCombo->currentText()};
+}
+
+void SelectComForm::saveSettings() {
+    // A settings file that cannot be written (read-only folder) costs only the remembered
+    // choices; the old file stays as it was.
+    writeSettingsFile(settingsPath_, choices());
+}
+
+void SelectComForm::Connect_Click() {
+    saveSettings();
+    MainControlForm main(services_, this);
+    MainSession& session = main.session();
+    session.PausePolling = false;
+    session.values.ComAddress = DeviceIDCombo->currentText();
+    session.values.Baudrate = baudCom->currentText();
+    session.values.ComPortNumber = comPortNumber(combo->currentText());
+    services_.modal->showModal(main);
+}
+
+void SelectComForm::Close_Click() {
+    saveSettings();
+    endProgram();
+}
+
+void SelectComForm::showPortPath() {
+    const int number = comPortNumber(combo->currentText());
+    PortPath->setText(number > 0 ? portDevicePath(number) : QString());
+}

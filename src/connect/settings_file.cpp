@@ -1,0 +1,101 @@
+#include "connect/settings_file.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+QStringList comPortEntries() {
+    QStringList entries;
+    for (int i = 1; i <= 15; ++i) {
+        entries << QStringLiteral("COM%1").arg(i);
+    }
+    return entries;
+}
+
+QStringList baudRateEntries() {
+    return {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+            QStringLiteral("57600"), QStringLiteral("115200")};
+}
+
+QStringList deviceIdEntries() {
+    QStringList entries;
+    for (int i = 1; i <= 99; ++i) {
+        entries << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    return entries;
+}
+
+namespace {
+
+// Text lines ended by CR LF, CR or LF; a final line end does not start another line.
+QStringList textLines(const QByteArray& content) {
+    QString text = QString::fromLatin1(content);
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = text.split(lineEnd);
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+}  // namespace
+
+SerialChoices choicesFromSettings(const std::optional<QByteArray>& content) {
+    SerialChoices choices;
+    if (!content) {
+        return choices;
+    }
+    const QStringList lines = textLines(*content);
+    const auto fail = [&choices] {
+        choices.port = QStringLiteral("COM1");
+        choices.id = QStringLiteral("01");
+        return choices;
+    };
+    if (lines.size() < 1 || !comPortEntries().contains(lines[0])) {
+        return fail();
+    }
+    choices.port = lines[0];
+    if (lines.size() < 2 || !baudRateEntries().contains(lines[1])) {
+        return fail();
+    }
+    choices.baud = lines[1];
+    if (lines.size() < 3 || !deviceIdEntries().contains(lines[2])) {
+        return fail();
+    }
+    choices.id = lines[2];
+    return choices;
+}
+
+QByteArray settingsContent(const SerialChoices& choices) {
+    return (choices.port + "\r\n" + choices.baud + "\r\n" + choices.id + "\r\n").toLatin1();
+}
+
+std::optional<QByteArray> readSettingsFile(const QString& path) {
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    // The file holds three short lines; read no more than a sane amount of anything else.
+    return file.read(64 * 1024);
+}
+
+bool writeSettingsFile(const QString& path, const SerialChoices& choices) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray content = settingsContent(choices);
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+int comPortNumber(const QString& portText) {
+    static const QStringList twoDigit = {"COM10", "COM11", "COM12", "COM13", "COM14", "COM15"};
+    if (twoDigit.contains(portText)) {
+        return portText.right(2).toInt();
+    }
+    return portText.isEmpty() ? 0 : portText.right(1).toInt();
+}

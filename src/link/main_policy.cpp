@@ -1,0 +1,37 @@
+#include "link/main_policy.h"
+
+#include "link/exchange.h"
+#include "link/messages.h"
+
+MainPolicy::MainPolicy(SerialPort& port, ConnectionValues& values, MainLinkHost& host)
+    : port_(port), values_(values), host_(host) {}
+
+QString MainPolicy::SendReceive(const QString& command) {
+    const ExchangeResult result =
+        exchange(port_, values_.ComAddress, command, {ARMode, ARMode ? 2 : 1});
+    switch (result.status) {
+        case ExchangeResult::Status::Reply:
+            return result.text;
+        case ExchangeResult::Status::NoReply:
+            values_.ComStatus = false;
+            host_.showNoCommunication();
+            return QStringLiteral("0");
+        case ExchangeResult::Status::PortFailure:
+            host_.tell(kCommunicationError + result.error);
+            portUnavailable();
+            return QString();
+    }
+    return QString();
+}
+
+void MainPolicy::portUnavailable() {
+    values_.ComPortStatus = false;
+    values_.ComStatus = false;
+    host_.showInvalidPort();
+    host_.tell(kPortNotAvailable);
+    try {
+        port_.close();
+    } catch (const PortError&) {
+        // Already gone; nothing more to release.
+    }
+}

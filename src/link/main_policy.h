@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include "link/connection_values.h"
+#include "link/serial_port.h"
+
+// What the main window shows when its exchange fails. Implemented by the main window.
+class MainLinkHost {
+  public:
+    virtual ~MainLinkHost() = default;
+    virtual void tell(const QString& message) = 0;
+    // "No Communication" on red; identity and version "???"; sync "=" and position "0".
+    virtual void showNoCommunication() = 0;
+    // "Invalid Port" on grey; the device ID list shows ComAddress; identity and version "???";
+    // sync "=" and position "0".
+    virtual void showInvalidPort() = 0;
+};
+
+// The main window's exchange: one re-send in auto-response mode, "0" and the no-communication
+// display when the device is silent, the port-failure path when the line fails.
+class MainPolicy {
+  public:
+    MainPolicy(SerialPort& port, ConnectionValues& values, MainLinkHost& host);
+
+    bool ARMode = false;
+
+    // Reply payload; "0" when the device is silent; "" after a port failure.
+    QString SendReceive(const QString& command);
+
+    // The port cannot be used (start-up open failed, or a failure during an exchange after its
+    // own message): flags cleared, "Invalid Port" shown, the user told, the port closed.
+    void portUnavailable();
+
+  private:
+    SerialPort& port_;
+    ConnectionValues& values_;
+    MainLinkHost& host_;
+};

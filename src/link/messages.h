@@ -1,0 +1,9 @@
+#pragma once
+
+// Texts the link's policies show; the windows use the same words.
+inline constexpr char kCommunicationError[] = "Communication Error! ";
+inline constexpr char kPortNotAvailable[] =
+    "Communication port not available!  Please select available communication port and try "
+    "again.";
+inline constexpr char kNoReplyToCommand[] = "No Reply to Command: ";
+inline constexpr char kNoResponse[] = "No Response!";

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "link/connection_values.h"
+#include "link/serial_port.h"
+
+// The parameter window's exchange: refuses while ComStatus is false, treats an empty reply as a
+// failure, never re-sends, and reports each failure in a message of its own.
+class ParameterPolicy {
+  public:
+    using Tell = std::function<void(const QString&)>;
+    ParameterPolicy(SerialPort& port, ConnectionValues& values, Tell tell);
+
+    // Reply payload; "0" after a timeout or an empty reply; "" when refused or the line failed.
+    QString SendReceive(const QString& command);
+
+  private:
+    SerialPort& port_;
+    ConnectionValues& values_;
+    Tell tell_;
+};

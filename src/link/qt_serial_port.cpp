@@ -1,0 +1,217 @@
+#include "link/qt_serial_port.h"
+
+#include <QStringList>
+#include <QThread>
+
+#include "link/port_names.h"
+
+namespace {
+
+struct LineSettings {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// "<baud>,<parity letter>,<data bits>,<stop bits>"; throws PortError on anything else.
+LineSettings parseSettings(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    bool ok = parts.size() == 4;
+    LineSettings s;
+    if (ok) {
+        s.baud = parts[0].toInt(&ok);
+        ok = ok && s.baud > 0;
+    }
+    if (ok) {
+        const QString p = parts[1].toUpper();
+        if (p == QLatin1String("N")) {
+            s.parity = QSerialPort::NoParity;
+        } else if (p == QLatin1String("E")) {
+            s.parity = QSerialPort::EvenParity;
+        } else if (p == QLatin1String("O")) {
+            s.parity = QSerialPort::OddParity;
+        } else if (p == QLatin1String("M")) {
+            s.parity = QSerialPort::MarkParity;
+        } else if (p == QLatin1String("S")) {
+            s.parity = QSerialPort::SpaceParity;
+        } else {
+            ok = false;
+        }
+    }
+    if (ok) {
+        const int bits = parts[2].toInt(&ok);
+        ok = ok && bits >= 5 && bits <= 8;
+        s.dataBits = static_cast<QSerialPort::DataBits>(bits);
+    }
+    if (ok) {
+        if (parts[3] == QLatin1String("1")) {
+            s.stopBits = QSerialPort::OneStop;
+        } else if (parts[3] == QLatin1String("2")) {
+            s.stopBits = QSerialPort::TwoStop;
+        } else {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        throw PortError(QStringLiteral("Invalid port settings: %1").arg(text));
+    }
+    return s;
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort() = default;
+
+QtSerialPort::~QtSerialPort() {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+}
+
+void QtSerialPort::setPortNumber(int number) {
+    if (port_.isOpen()) {
+        throw PortError(QStringLiteral("Port is already open"));
+    }
+    number_ = number;
+}
+
+void QtSerialPort::setSettings(const QString& settings) {
+    parseSettings(settings);  // refuse bad settings now, as the device control would
+    settings_ = settings;
+    if (port_.isOpen()) {
+        applySettings();
+    }
+}
+
+void QtSerialPort::setDtr(bool on) {
+    dtr_ = on;
+    if (port_.isOpen()) {
+        applyDtr();
+    }
+}
+
+void QtSerialPort::setInputLength(int length) {
+    inputLength_ = length > 0 ? length : 1;
+}
+
+void QtSerialPort::setReceiveThreshold(int) {
+    // Nothing to do: no window handles receive events, all reading is by polling.
+}
+
+void QtSerialPort::open() {
+    if (port_.isOpen()) {
+        throw PortError(QStringLiteral("Port is already open"));
+    }
+    port_.setPortName(portDevicePath(number_));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const QString description = port_.errorString();
+        port_.clearError();
+        throw PortError(description);
+    }
+    try {
+        applySettings();
+        applyDtr();
+    } catch (const PortError&) {
+        port_.close();
+        throw;
+    }
+}
+
+void QtSerialPort::close() {
+    if (port_.isOpen()) {
+        port_.close();
+    }
+    port_.clearError();
+}
+
+bool QtSerialPort::isOpen() const {
+    return port_.isOpen();
+}
+
+void QtSerialPort::write(const QByteArray& data) {
+    requireOpen();
+    if (port_.write(data) != data.size()) {
+        fail();
+    }
+    // Without an event loop nothing leaves the buffer unless we wait for it; allow the line's
+    // own time for the bytes plus a second.
+    const LineSettings s = parseSettings(settings_);
+    const int lineMs = static_cast<int>(qint64{data.size()} * 10 * 1000 / s.baud);
+    if (!port_.waitForBytesWritten(1000 + lineMs)) {
+        fail();
+    }
+}
+
+QByteArray QtSerialPort::read() {
+    requireOpen();
+    if (port_.bytesAvailable() == 0) {
+        pollInput(0);
+    }
+    return port_.read(inputLength_);
+}
+
+void QtSerialPort::delay(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+bool QtSerialPort::waitForInput(int ms) {
+    requireOpen();
+    if (port_.bytesAvailable() > 0) {
+        return true;
+    }
+    pollInput(ms);
+    return port_.bytesAvailable() > 0;
+}
+
+void QtSerialPort::applySettings() {
+    const LineSettings s = parseSettings(settings_);
+    const bool ok = port_.setBaudRate(s.baud) && port_.setParity(s.parity) &&
+                    port_.setDataBits(s.dataBits) && port_.setStopBits(s.stopBits) &&
+                    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok) {
+        fail();
+    }
+}
+
+void QtSerialPort::applyDtr() {
+    if (!port_.setDataTerminalReady(dtr_)) {
+        // A pseudo-terminal has no modem lines and refuses DTR; that is no failure. Any other
+        // refusal is.
+        if (port_.error() != QSerialPort::UnsupportedOperationError) {
+            fail();
+        }
+        port_.clearError();
+    }
+}
+
+void QtSerialPort::requireOpen() const {
+    if (!port_.isOpen()) {
+        throw PortError(QStringLiteral("Port is not open"));
+    }
+}
+
+// Lets QSerialPort pull what the driver has received, waiting at most ms for it.
+void QtSerialPort::pollInput(int ms) {
+    if (port_.waitForReadyRead(ms)) {
+        return;
+    }
+    switch (port_.error()) {
+        case QSerialPort::NoError:
+            return;
+        case QSerialPort::TimeoutError:
+            port_.clearError();  // a quiet line, not a failure
+            return;
+        default:
+            fail();  // e.g. ResourceError when the far end vanished, though isOpen() stays true
+    }
+}
+
+void QtSerialPort::fail() {
+    const QString description = port_.errorString();
+    if (port_.isOpen()) {
+        port_.close();
+    }
+    port_.clearError();
+    throw PortError(description);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSerialPort>
+
+#include "link/serial_port.h"
+
+// The real line, through QSerialPort used in its blocking style (no event loop, no readyRead).
+class QtSerialPort : public SerialPort {
+  public:
+    QtSerialPort();
+    ~QtSerialPort() override;
+
+    void setPortNumber(int number) override;
+    void setSettings(const QString& settings) override;
+    void setDtr(bool on) override;
+    void setInputLength(int length) override;
+    void setReceiveThreshold(int threshold) override;
+    void open() override;
+    void close() override;
+    bool isOpen() const override;
+    void write(const QByteArray& data) override;
+    QByteArray read() override;
+    void delay(int ms) override;
+    bool waitForInput(int ms) override;
+
+  private:
+    void applySettings();
+    void applyDtr();
+    void requireOpen() const;
+    void pollInput(int ms);
+    [[noreturn]] void fail();
+
+    QSerialPort port_;
+    int number_ = 1;
+    QString settings_ = QStringLiteral("9600,N,8,1");
+    bool dtr_ = false;
+    int inputLength_ = 1;
+};

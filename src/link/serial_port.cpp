@@ -1,0 +1,17 @@
+#include "link/serial_port.h"
+
+PortError::PortError(const QString& description)
+    : std::runtime_error(description.toStdString()), description_(description) {}
+
+QString lineSettings(const QString& baudrate) {
+    return baudrate + ",N,8,1";
+}
+
+void openPort(SerialPort& port, int portNumber, const QString& baudrate) {
+    port.setReceiveThreshold(1);
+    port.setInputLength(1);
+    port.setSettings(lineSettings(baudrate));
+    port.setDtr(false);
+    port.setPortNumber(portNumber);
+    port.open();
+}

@@ -1,0 +1,142 @@
+#include "main_window/main_control_form.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "widgets/prompter.h"
+#include "widgets/ui_helpers.h"
+
+MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent)
+    : QDialog(parent),
+      ManualTerminal(
+          pictureButton("ManualTerminal", QStringLiteral("Terminal"), glyphIcon(Glyph::Terminal))),
+      Setup(pictureButton("Setup", QStringLiteral("Setup"), glyphIcon(Glyph::Setup))),
+      Command2(named<QPushButton>("Command2", QStringLiteral("Close"))),
+      Timer1(named<QTimer>("Timer1", this)),
+      services_(services),
+      session_(services.makePort(), *this),
+      identification_(session_, comm, sync, *services.prompter) {
+    setObjectName(QStringLiteral("MainControlForm"));
+    setWindowTitle(QStringLiteral("NVQ-CAN d108"));
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &MainControlForm::Timer1_Timer);
+    connect(comm.SelectedDeviceID, &QComboBox::activated, this, [this] {
+        BusyScope busy(session_.busy);
+        identification_.SelectedDeviceID_Click();
+    });
+    connect(Command2, &QPushButton::clicked, this, &QDialog::close);
+    buildLayout();
+}
+
+MainControlForm::~MainControlForm() {
+    unload();
+}
+
+void MainControlForm::buildLayout() {
+    auto* left = new QVBoxLayout;
+    left->addWidget(comm.communicationFrame);
+    left->addWidget(comm.productFrame);
+    left->addWidget(status.frame);
+    left->addStretch();
+
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(control.frame);
+    middle->addWidget(terminal.frame);
+    middle->addStretch();
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(onTheFly.positionFrame);
+    right->addWidget(onTheFly.speedFrame);
+    right->addWidget(dio.frame);
+    right->addWidget(latch.frame);
+    right->addWidget(sync.frame);
+    right->addStretch();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ManualTerminal);
+    buttons->addWidget(Setup);
+    Command2->setMinimumHeight(ManualTerminal->sizeHint().height());
+    buttons->addWidget(Command2);
+
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(left, 0, 0);
+    grid->addLayout(middle, 0, 1);
+    grid->addLayout(right, 0, 2);
+    grid->addLayout(buttons, 1, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+}
+
+void MainControlForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!loaded_) {
+        // Let the window paint first; start-up may wait on a silent device.
+        QTimer::singleShot(0, this, &MainControlForm::load);
+    }
+}
+
+void MainControlForm::load() {
+    if (loaded_) {
+        return;
+    }
+    loaded_ = true;
+    BusyScope busy(session_.busy);
+    session_.PreviousCommand.clear();
+    for (int i = 0; i <= 8; ++i) {
+        onTheFly.SSPDModeCombo->addItem(QString::number(i));
+    }
+    status.MoveMode->setText(QStringLiteral("ABS"));
+    for (int i = 1; i <= 99; ++i) {
+        comm.SelectedDeviceID->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+    }
+    comm.SelectedDeviceID->setCurrentIndex(-1);
+    Timer1->stop();
+    comm.BaudText->setText(session_.values.Baudrate);
+    session_.PollStep = 1;
+    if (identification_.startUp()) {
+        Timer1->start();
+    }
+}
+
+void MainControlForm::Timer1_Timer() {
+    if (session_.busy) {
+        return;
+    }
+    BusyScope busy(session_.busy);
+    // The polling cycle lands here.
+}
+
+void MainControlForm::done(int result) {
+    unload();
+    QDialog::done(result);
+}
+
+void MainControlForm::unload() {
+    Timer1->stop();
+    if (session_.values.ComPortStatus) {
+        try {
+            session_.port().close();
+        } catch (const PortError&) {
+            // The port is gone already; nothing to release.
+        }
+        session_.values.ComPortStatus = false;
+    }
+}
+
+void MainControlForm::tell(const QString& message) {
+    services_.prompter->info(message);
+}
+
+void MainControlForm::showNoCommunication() {
+    comm.showNoCommunication();
+    comm.showUnknownDevice();
+    sync.reset();
+}
+
+void MainControlForm::showInvalidPort() {
+    comm.showInvalidPort();
+    identification_.selectDeviceId(session_.values.ComAddress);
+    comm.showUnknownDevice();
+    sync.reset();
+}

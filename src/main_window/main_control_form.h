@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+#include "link/main_policy.h"
+#include "main_window/communication_panel.h"
+#include "main_window/control_panel.h"
+#include "main_window/dio_panel.h"
+#include "main_window/identification.h"
+#include "main_window/latch_panel.h"
+#include "main_window/main_session.h"
+#include "main_window/on_the_fly_panel.h"
+#include "main_window/status_panel.h"
+#include "main_window/sync_panel.h"
+#include "main_window/terminal_pane.h"
+#include "widgets/window_services.h"
+
+// The main control window: one device, watched live and driven. The opener sets the connection
+// values and PausePolling in session() before showing it; start-up runs when it is first shown.
+class MainControlForm : public QDialog, private MainLinkHost {
+    Q_OBJECT
+  public:
+    explicit MainControlForm(const WindowServices& services, QWidget* parent = nullptr);
+    ~MainControlForm() override;
+
+    MainSession& session() { return session_; }
+
+    // Start-up: fill the lists, open the port, identify the device, start polling. Runs once.
+    void load();
+
+    CommunicationPanel comm;
+    StatusPanel status;
+    ControlPanel control;
+    OnTheFlyPanel onTheFly;
+    DioPanel dio;
+    LatchPanel latch;
+    SyncPanel sync;
+    TerminalPane terminal;
+    QToolButton* ManualTerminal;
+    QToolButton* Setup;
+    QPushButton* Command2;  // "Close"
+    QTimer* Timer1;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+  private:
+    void buildLayout();
+    void Timer1_Timer();
+    void unload();
+
+    // MainLinkHost
+    void tell(const QString& message) override;
+    void showNoCommunication() override;
+    void showInvalidPort() override;
+
+    WindowServices services_;
+    MainSession session_;
+    Identification identification_;
+    bool loaded_ = false;
+};

@@ -1,0 +1,75 @@
+#include "widgets/prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+QString boxTitle(const QString& title) {
+    return title.isEmpty() ? QApplication::applicationName() : title;
+}
+
+QWidget* activeWindow() {
+    return QApplication::activeWindow();
+}
+
+// Message lines are joined by CR; Qt's boxes break lines at LF.
+QString displayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+}  // namespace
+
+QString qtFileFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        // Qt reads the patterns from the last parentheses; add them when the text has none.
+        filters << (description.contains(QLatin1Char('('))
+                        ? description
+                        : description + QStringLiteral(" (%1)").arg(parts[i + 1]));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+void MessageBoxPrompter::info(const QString& text, const QString& title) {
+    QMessageBox::information(activeWindow(), boxTitle(title), displayText(text), QMessageBox::Ok);
+}
+
+bool MessageBoxPrompter::ask(const QString& text, const QString& title) {
+    return QMessageBox::question(activeWindow(), boxTitle(title), displayText(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QString> MessageBoxPrompter::saveFileName(const QString& title, const QString& filter,
+                                                        const QString& preset) {
+    QFileDialog dialog(activeWindow(), title, QString(), qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+std::optional<QString> MessageBoxPrompter::openFileName(const QString& title, const QString& filter,
+                                                        const QString& preset) {
+    QFileDialog dialog(activeWindow(), title, QString(), qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}

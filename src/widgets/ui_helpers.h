@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+
+// Creates a widget whose objectName is its given name, so tests and style find it.
+template <typename W, typename... Args>
+W* named(const char* name, Args&&... args) {
+    W* w = new W(std::forward<Args>(args)...);
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+// A read-only, framed text field for a device value.
+QLineEdit* valueDisplay(const char* name, const QString& initial = QString(), int minWidth = 70);
+
+// Sets a text field's background colour (and a readable text colour on it).
+void setBackground(QWidget* widget, const QColor& color);
+
+class QToolButton;
+
+// A button with a small picture above its caption.
+QToolButton* pictureButton(const char* name, const QString& caption, const QIcon& icon);
+
+// Simple pictures drawn in code for the picture buttons.
+enum class Glyph {
+    ArrowRight,
+    ArrowLeft,
+    HomeRight,
+    HomeLeft,
+    Stop,
+    Abort,
+    Target,
+    Datum,
+    Setup,
+    Terminal,
+    Connect
+};
+QIcon glyphIcon(Glyph glyph);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "link/serial_port.h"
+
+class Prompter;
+class ModalRunner;
+
+// What every window needs from outside: a way to make its own serial port, to talk to the user
+// and to show a child window modally. The program passes the real ones, tests their doubles.
+struct WindowServices {
+    std::function<std::unique_ptr<SerialPort>()> makePort;
+    Prompter* prompter = nullptr;
+    ModalRunner* modal = nullptr;
+};

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "link/main_policy.h"
+#include "link/messages.h"
+#include "link/parameter_policy.h"
+#include "sim/sim_port.h"
+
+namespace {
+
+struct RecordingHost : MainLinkHost {
+    void tell(const QString& m) override { events << "tell:" + m; }
+    void showNoCommunication() override { events << "no communication"; }
+    void showInvalidPort() override { events << "invalid port"; }
+    QStringList events;
+};
+
+class PolicyTest : public ::testing::Test {
+  protected:
+    PolicyTest() : port(hub) {
+        device = &hub.addPort(1).addDevice(3);
+        openPort(port, 1, "9600");
+        values.ComAddress = "03";
+        values.ComPortStatus = true;
+        values.ComStatus = true;
+    }
+    SimHub hub;
+    SimDevice* device;
+    SimPort port;
+    ConnectionValues values;
+};
+
+TEST_F(PolicyTest, MainWindowSilenceGivesZeroAndMarksTheDisplay) {
+    RecordingHost host;
+    MainPolicy policy(port, values, host);
+    device->faults.silent = true;
+    EXPECT_EQ(policy.SendReceive("PX"), "0");
+    EXPECT_FALSE(values.ComStatus);
+    EXPECT_TRUE(values.ComPortStatus);
+    EXPECT_EQ(host.events, QStringList{"no communication"});
+    EXPECT_EQ(hub.lines().size(), 1);
+
+    policy.ARMode = true;
+    hub.clearLines();
+    EXPECT_EQ(policy.SendReceive("PX"), "0");
+    EXPECT_EQ(hub.lines().size(), 2);  // one re-send in auto-response mode
+}
+
+TEST_F(PolicyTest, MainWindowEmptyReplyIsReturnedAsIs) {
+    RecordingHost host;
+    MainPolicy policy(port, values, host);
+    device->faults.rawReplies = {"\r"};
+    EXPECT_EQ(policy.SendReceive("PX"), "");
+    EXPECT_TRUE(values.ComStatus);
+    EXPECT_TRUE(host.events.isEmpty());
+}
+
+TEST_F(PolicyTest, MainWindowPortFailureRunsTheWholeFailurePath) {
+    RecordingHost host;
+    MainPolicy policy(port, values, host);
+    hub.vanish(1);
+    EXPECT_EQ(policy.SendReceive("PX"), "");
+    EXPECT_FALSE(values.ComStatus);
+    EXPECT_FALSE(values.ComPortStatus);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(host.events, QStringList({"tell:Communication Error! Input/output error",
+                                        "invalid port", QString("tell:") + kPortNotAvailable}));
+}
+
+TEST_F(PolicyTest, ParameterWindowReportsEachFailureItsOwnWay) {
+    QStringList told;
+    ParameterPolicy policy(port, values, [&](const QString& m) { told << m; });
+
+    EXPECT_EQ(policy.SendReceive("VER"), device->version);
+
+    device->faults.rawReplies = {"#03\r"};
+    EXPECT_EQ(policy.SendReceive("CURR"), "0");
+    EXPECT_FALSE(values.ComStatus);
+    EXPECT_EQ(told, QStringList{"No Response!"});
+
+    // Refused while the device is lost: nothing is written.
+    hub.clearLines();
+    EXPECT_EQ(policy.SendReceive("CURR"), "");
+    EXPECT_TRUE(hub.lines().isEmpty());
+
+    values.ComStatus = true;
+    device->faults.silent = true;
+    told.clear();
+    EXPECT_EQ(policy.SendReceive("SLR"), "0");
+    EXPECT_FALSE(values.ComStatus);
+    EXPECT_EQ(told, QStringList{"No Reply to Command: SLR"});
+    EXPECT_EQ(hub.lines().size(), 1);  // never re-sent
+
+    values.ComStatus = true;
+    hub.vanish(1);
+    told.clear();
+    EXPECT_EQ(policy.SendReceive("SLR"), "");
+    EXPECT_EQ(told, QStringList{"Communication Error! Input/output error"});
+    EXPECT_TRUE(values.ComStatus);  // flags unchanged
+    EXPECT_TRUE(values.ComPortStatus);
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+#include "support/sim_rig.h"
+
+SimRig::SimRig() = default;
+
+SimDevice& SimRig::addDevice(int port, int id, int baud) {
+    return hub.addPort(port).addDevice(id, baud);
+}
+
+WindowServices SimRig::services() {
+    return {[this] { return std::make_unique<SimPort>(hub); }, &prompter, &modal};
+}
+
+QStringList SimRig::takeLines(int port) {
+    const QStringList lines = hub.lines(port);
+    hub.clearLines();
+    return lines;
+}
+
+QStringList framed(const QString& address, const QStringList& commands) {
+    QStringList lines;
+    for (const QString& c : commands) {
+        lines << "@" + address + c;
+    }
+    return lines;
+}
