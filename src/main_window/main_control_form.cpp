@@ -112,6 +112,11 @@ void MainControlForm::done(int result) {
     QDialog::done(result);
 }
 
+void MainControlForm::closeEvent(QCloseEvent* event) {
+    unload();
+    QDialog::closeEvent(event);
+}
+
 void MainControlForm::unload() {
     Timer1->stop();
     if (session_.values.ComPortStatus) {

@@ -48,6 +48,7 @@ class MainControlForm : public QDialog, private MainLinkHost {
   protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildLayout();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/qt_printers.h"
+
 #include "link/number_form.h"
 
 TEST(NumberForm, ReadsWholeNumbersAsEntriesAndRepliesAreWritten) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/qt_printers.h"
+
 #include "link/main_policy.h"
 #include "link/messages.h"
 #include "link/parameter_policy.h"

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QStringList>
+
+#include "support/qt_printers.h"
 #include <memory>
 
 #include "sim/sim_port.h"
