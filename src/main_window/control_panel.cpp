@@ -51,6 +51,8 @@ ControlPanel::ControlPanel()
       Command12(plainButton("Command12", QStringLiteral("Trap"))),
       EnableStat(named<QCheckBox>("EnableStat")) {
     abs->setToolTip(QStringLiteral("Move to Position"));
+    ABSMode->setToolTip(QStringLiteral("Absolute move mode"));
+    INCMode->setToolTip(QStringLiteral("Incremental move mode"));
     Command5->setToolTip(QStringLiteral("Set the position counter to Position"));
     Command6->setToolTip(QStringLiteral("Set the encoder counter to Position"));
     RSTOP->setToolTip(QStringLiteral("Ramped stop"));
@@ -63,31 +65,31 @@ ControlPanel::ControlPanel()
         {JOGP, JOGN},     {HOMEP, HOMEN},          {HOMELP, HOMELN},
         {LHOMEP, LHOMEN}, {ZHOMEPLUS, ZHOMEMINUS}, {Command4, Command3}};
     for (int i = 0; i < pairs.size(); ++i) {
-        grid->addWidget(pairs[i].first, i / 3 * 2, i % 3 * 2);
-        grid->addWidget(pairs[i].second, i / 3 * 2, i % 3 * 2 + 1);
+        grid->addWidget(pairs[i].first, i / 3, i % 3 * 2);
+        grid->addWidget(pairs[i].second, i / 3, i % 3 * 2 + 1);
     }
-    grid->addWidget(RSTOP, 2, 0, 1, 2);
-    grid->addWidget(ISTOP, 2, 2, 1, 2);
-    grid->addWidget(Datum, 2, 4, 1, 2);
+    auto* stops = new QHBoxLayout;
+    for (QToolButton* b : {RSTOP, ISTOP, Datum, abs}) {
+        stops->addWidget(b);
+    }
+    grid->addLayout(stops, 2, 0, 1, 6);
 
     auto* move = new QHBoxLayout;
     move->addWidget(new QLabel(QStringLiteral("Position")));
     move->addWidget(SetPosition);
-    move->addWidget(abs);
     move->addWidget(Command5);
     move->addWidget(Command6);
+    move->addStretch();
+    move->addWidget(EnableStat);
+    move->addWidget(new QLabel(QStringLiteral("Enable")));
     grid->addLayout(move, 3, 0, 1, 6);
 
     auto* mode = new QHBoxLayout;
     mode->addWidget(ABSMode);
     mode->addWidget(INCMode);
-    mode->addSpacing(12);
+    mode->addSpacing(16);
     mode->addWidget(Command11);
     mode->addWidget(Command12);
-    mode->addSpacing(12);
-    mode->addWidget(EnableStat);
-    mode->addWidget(new QLabel(QStringLiteral("Enable")));
-    mode->addStretch();
     grid->addLayout(mode, 4, 0, 1, 6);
 
     auto* profile = new QGridLayout;

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 
@@ -42,29 +43,31 @@ void MainControlForm::buildLayout() {
 
     auto* middle = new QVBoxLayout;
     middle->addWidget(control.frame);
-    middle->addWidget(terminal.frame);
+    middle->addWidget(onTheFly.positionFrame);
+    middle->addWidget(onTheFly.speedFrame);
     middle->addStretch();
 
     auto* right = new QVBoxLayout;
-    right->addWidget(onTheFly.positionFrame);
-    right->addWidget(onTheFly.speedFrame);
     right->addWidget(dio.frame);
     right->addWidget(latch.frame);
     right->addWidget(sync.frame);
     right->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ManualTerminal);
-    buttons->addWidget(Setup);
-    Command2->setMinimumHeight(ManualTerminal->sizeHint().height());
-    buttons->addWidget(Command2);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(terminal.frame, 1);
+    for (QToolButton* b : {ManualTerminal, Setup}) {
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        b->setFixedWidth(84);
+        bottom->addWidget(b, 0, Qt::AlignBottom);
+    }
+    Command2->setFixedSize(84, ManualTerminal->sizeHint().height());
+    bottom->addWidget(Command2, 0, Qt::AlignBottom);
 
     auto* grid = new QGridLayout(this);
     grid->addLayout(left, 0, 0);
     grid->addLayout(middle, 0, 1);
     grid->addLayout(right, 0, 2);
-    grid->addLayout(buttons, 1, 0, 1, 3);
+    grid->addLayout(bottom, 1, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 }
 
@@ -105,6 +108,28 @@ void MainControlForm::Timer1_Timer() {
     }
     BusyScope busy(session_.busy);
     // The polling cycle lands here.
+}
+
+void MainControlForm::showChild(QDialog& child) {
+    ConnectionValues& v = session_.values;
+    session_.PausePolling = true;
+    if (v.ComPortStatus) {
+        try {
+            session_.port().close();
+        } catch (const PortError&) {
+            // Closing a port that is gone leaves it closed; the child finds out for itself.
+        }
+    }
+    services_.modal->showModal(child);
+    if (v.ComPortStatus) {
+        try {
+            session_.port().open();
+        } catch (const PortError&) {
+            // The adapter went away while the child had it: say so, and stop touching it.
+            session_.policy().portUnavailable();
+        }
+    }
+    session_.PausePolling = false;
 }
 
 void MainControlForm::done(int result) {

@@ -32,6 +32,11 @@ class MainControlForm : public QDialog, private MainLinkHost {
     // Start-up: fill the lists, open the port, identify the device, start polling. Runs once.
     void load();
 
+    // Hands the port to a child window for as long as it is shown: polling paused, port closed,
+    // the child shown modally, then the port reopened and polling resumed. The caller copies the
+    // connection values into the child before.
+    void showChild(QDialog& child);
+
     CommunicationPanel comm;
     StatusPanel status;
     ControlPanel control;

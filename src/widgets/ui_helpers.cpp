@@ -60,10 +60,11 @@ void drawArrow(QPainter& p, bool right, bool toWall) {
 }  // namespace
 
 QIcon glyphIcon(Glyph glyph) {
-    QPixmap pixmap(20, 20);
+    QPixmap pixmap(40, 40);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(2, 2);  // drawn on a 20 x 20 grid
     switch (glyph) {
         case Glyph::ArrowRight:
             drawArrow(p, true, false);

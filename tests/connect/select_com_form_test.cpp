@@ -11,7 +11,7 @@
 namespace {
 
 class SelectComFormTest : public ::testing::Test {
-protected:
+  protected:
     QString settingsPath() const { return dir.filePath("nvq-can.ini"); }
 
     void writeSettings(const QByteArray& content) {

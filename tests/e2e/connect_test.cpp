@@ -44,8 +44,8 @@ TEST(Connect, TheDialogConnectsToTheSimulatedDevice) {
             sent << line.mid(at + 4).split("<CR>", Qt::SkipEmptyParts);
         }
     }
-    const QStringList startup = {"@05ID", "@05VER", "@05SYNC", "@05SYNP",
-                                 "@05SYNC", "@05DN", "@05VER"};
+    const QStringList startup = {"@05ID",   "@05VER", "@05SYNC", "@05SYNP",
+                                 "@05SYNC", "@05DN",  "@05VER"};
     EXPECT_EQ(sent.mid(0, 7), startup);
 }
 

@@ -55,4 +55,6 @@ QString SimProcess::log() const {
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
-QString SimProcess::portsDir() const { return dir_.filePath("nvq-can-setup/ports"); }
+QString SimProcess::portsDir() const {
+    return dir_.filePath("nvq-can-setup/ports");
+}

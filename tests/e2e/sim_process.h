@@ -7,7 +7,7 @@
 // nvq-can-sim running as its own process on pseudo-terminals, with this test's ports folder:
 // XDG_CONFIG_HOME points into a temporary folder for as long as the object lives.
 class SimProcess {
-public:
+  public:
     explicit SimProcess(const QStringList& args);
     ~SimProcess();
 
@@ -18,7 +18,7 @@ public:
     QString log() const;
     QString portsDir() const;
 
-private:
+  private:
     QTemporaryDir dir_;
     QProcess process_;
     QByteArray savedConfigHome_;

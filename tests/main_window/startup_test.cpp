@@ -7,10 +7,12 @@
 
 namespace {
 
-QColor background(QWidget* w) { return w->palette().color(QPalette::Base); }
+QColor background(QWidget* w) {
+    return w->palette().color(QPalette::Base);
+}
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     StartupTest() {
         device = &rig.addDevice(1, 5);
         device->version = "V322";
@@ -42,8 +44,7 @@ protected:
 
 TEST_F(StartupTest, IdentifiesTheDeviceAndStartsPolling) {
     MainControlForm& w = start();
-    EXPECT_EQ(rig.takeLines(),
-              framed("05", {"ID", "VER", "SYNC", "SYNP", "SYNC", "DN", "VER"}));
+    EXPECT_EQ(rig.takeLines(), framed("05", {"ID", "VER", "SYNC", "SYNP", "SYNC", "DN", "VER"}));
     EXPECT_EQ(w.comm.ComStatusDisplay->text(), "Communication OK");
     EXPECT_EQ(background(w.comm.ComStatusDisplay), StatusColors::kGreen);
     EXPECT_EQ(w.comm.ID->text(), "Stepvane-CAN");
@@ -68,16 +69,15 @@ TEST_F(StartupTest, OpensThePortInTheDeviceOrder) {
     // The port object is the window's own; its record of calls starts with the opening.
     auto& port = dynamic_cast<SimPort&>(form->session().port());
     calls = port.calls.mid(0, 6);
-    EXPECT_EQ(calls, QStringList({"threshold 1", "input length 1", "settings 9600,N,8,1",
-                                  "dtr 0", "port 1", "open"}));
+    EXPECT_EQ(calls, QStringList({"threshold 1", "input length 1", "settings 9600,N,8,1", "dtr 0",
+                                  "port 1", "open"}));
 }
 
 TEST_F(StartupTest, SyncComparisonFollowsTheDevice) {
     const struct {
         const char* code;
         const char* checked;
-    } cases[] = {{"2", "SyncLessThan"}, {"3", "SyncGreaterThan"}, {"1", "SyncEqual"},
-                 {"9", ""}};
+    } cases[] = {{"2", "SyncLessThan"}, {"3", "SyncGreaterThan"}, {"1", "SyncEqual"}, {"9", ""}};
     for (const auto& c : cases) {
         device->values["SYNC"] = c.code;
         MainControlForm& w = start();
@@ -165,9 +165,8 @@ TEST_F(StartupTest, PickingAnotherDeviceWarnsAboutOlderFirmware) {
     } cases[] = {
         {"V322", head.arg("V322")},
         {"V319", head.arg("V319") + "\r - ABS and INC mode ('MM' command)."},
-        {"V315", head.arg("V315") +
-                     "\r - ABS and INC mode ('MM' command).\r - Error Handling in "
-                     "Standalone.\r - Non-volatile variables."},
+        {"V315", head.arg("V315") + "\r - ABS and INC mode ('MM' command).\r - Error Handling in "
+                                    "Standalone.\r - Non-volatile variables."},
         {"V316", ""},
         {"v322", ""},
     };
@@ -231,6 +230,52 @@ TEST_F(StartupTest, ClosingReleasesThePort) {
     form->close();
     EXPECT_FALSE(rig.hub.open_.contains(1));
     EXPECT_FALSE(form->Timer1->isActive());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StartupTest, AChildWindowHasThePortWhileItIsShown) {
+    start();
+    bool paused = false;
+    bool mainPortOpen = true;
+    rig.modal.scripts.append([&](QDialog&) {
+        paused = form->session().PausePolling;
+        mainPortOpen = form->session().port().isOpen();
+        // The child can open the same port itself.
+        SimPort childPort(rig.hub);
+        openPort(childPort, 1, "9600");
+    });
+    QDialog child;
+    form->showChild(child);
+    EXPECT_TRUE(paused);
+    EXPECT_FALSE(mainPortOpen);
+    EXPECT_TRUE(form->session().port().isOpen());
+    EXPECT_FALSE(form->session().PausePolling);
+    EXPECT_TRUE(rig.prompter.shown.isEmpty());
+}
+
+TEST_F(StartupTest, APortThatCannotBeReopenedIsShownAsInvalid) {
+    start();
+    rig.modal.scripts.append([&](QDialog&) { rig.hub.vanish(1); });
+    QDialog child;
+    form->showChild(child);
+    EXPECT_FALSE(form->session().values.ComPortStatus);
+    EXPECT_FALSE(form->session().PausePolling);
+    EXPECT_EQ(form->comm.ComStatusDisplay->text(), "Invalid Port");
+    EXPECT_EQ(rig.prompter.messages(), QStringList{kPortNotAvailable});
+}
+
+TEST_F(StartupTest, WithoutAnOpenPortTheChildStillOpens) {
+    start("05", 4);
+    rig.prompter.clear();
+    QDialog child;
+    form->showChild(child);
+    EXPECT_EQ(rig.modal.shownCount, 1);
+    EXPECT_FALSE(form->session().port().isOpen());
+    EXPECT_FALSE(form->session().PausePolling);
+    EXPECT_TRUE(rig.prompter.shown.isEmpty());
 }
 
 }  // namespace

@@ -33,9 +33,9 @@ TEST(SimBus, DevicesAnswerTheProtocol) {
         {"@05STORE\r", 9600, "OK\r"},
         {"@06ID\r", 9600, ""},  // device 06 listens at 19200 only
         {"@06DN\r", 19200, "KRB06\r"},
-        {"@07ID\r", 9600, ""},   // nobody
+        {"@07ID\r", 9600, ""},     // nobody
         {"@00LCA=1\r", 9600, ""},  // broadcast: acted on, never answered
-        {"05ID\r", 9600, ""},    // not a frame
+        {"05ID\r", 9600, ""},      // not a frame
         {"@5ID\r", 9600, ""},
     };
     for (const auto& c : cases) {

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "support/qt_printers.h"
 #include <memory>
+#include "support/qt_printers.h"
 
 #include "sim/sim_port.h"
 #include "widgets/modal_runner.h"
