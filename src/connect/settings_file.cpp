@@ -85,7 +85,9 @@ bool writeSettingsFile(const QString& path, const SerialChoices& choices) {
         return false;
     }
     const QByteArray content = settingsContent(choices);
-    if (file.write(content) != content.size()) {
+    // Flush before commit: a write error that shows only when the buffer reaches the disk (a
+    // full disk, a size limit) must cancel the save, not replace the old file with a cut one.
+    if (file.write(content) != content.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
