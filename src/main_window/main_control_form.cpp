@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "terminal/terminal_form.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
@@ -26,6 +27,7 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
         BusyScope busy(session_.busy);
         identification_.SelectedDeviceID_Click();
     });
+    connect(ManualTerminal, &QToolButton::clicked, this, &MainControlForm::ManualTerminal_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
     buildLayout();
 }
@@ -130,6 +132,17 @@ void MainControlForm::showChild(QDialog& child) {
         }
     }
     session_.PausePolling = false;
+}
+
+void MainControlForm::ManualTerminal_Click() {
+    BusyScope busy(session_.busy);
+    TerminalForm window(services_, this);
+    const ConnectionValues& v = session_.values;
+    window.values.ComPortStatus = v.ComPortStatus;
+    window.values.ComAddress = v.ComAddress;
+    window.values.ComPortNumber = v.ComPortNumber;
+    window.values.Baudrate = v.Baudrate;
+    showChild(window);
 }
 
 void MainControlForm::done(int result) {

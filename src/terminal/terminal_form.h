@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <memory>
+
+#include "link/connection_values.h"
+#include "terminal/log_view.h"
+#include "widgets/window_services.h"
+
+// The terminal window: raw command lines for any device ID, each line sent and each reply
+// received kept in a log that can be saved. The opener sets the connection values before showing
+// it; the window opens the port itself when it is first shown and closes it when it is closed.
+class TerminalForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit TerminalForm(const WindowServices& services, QWidget* parent = nullptr);
+    ~TerminalForm() override;
+
+    // Fills the boxes and opens the port when the opener had its port open. Runs once.
+    void load();
+
+    // The exact log text, CR LF line ends, as a save writes it.
+    const QString& logText() const { return log_.text(); }
+    LogView& log() { return log_; }
+
+    // The last line submitted with Enter; F1 brings it back. Kept for the life of the program,
+    // across closing and reopening the window.
+    static QString PreviousCommand;
+
+    ConnectionValues values;  // ComStatus is not handed over and not used
+
+    QLabel* IDLabel;
+    QLineEdit* DeviceID;
+    QLineEdit* SendText;
+    QPlainTextEdit* Pad;
+    QPushButton* Command2;  // "Save"
+    QPushButton* Close;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
+
+  private:
+    void buildLayout();
+    void SendText_Enter();
+    void Command2_Click();
+    void closePort();
+
+    WindowServices services_;
+    std::unique_ptr<SerialPort> MSComm1;
+    LogView log_;
+    bool loaded_ = false;
+};
