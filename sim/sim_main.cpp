@@ -99,12 +99,12 @@ int main(int argc, char* argv[]) {
             }
             // Naming a port again goes back to it, so its devices may be given in several groups.
             const auto same = [n](const PortSpec& p) { return p.number == n; };
-            PortSpec spec{n, {}};
+            PortSpec group{n, {}};
             if (const auto it = std::find_if(ports.begin(), ports.end(), same); it != ports.end()) {
-                spec = *it;
+                group = *it;
                 ports.erase(it);
             }
-            ports.append(spec);
+            ports.append(group);
         } else if (a == QLatin1String("--device") && hasValue) {
             int id = 0;
             int baud = 0;
