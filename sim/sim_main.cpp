@@ -1,6 +1,7 @@
 // nvq-can-sim: simulated NVQ-CAN devices on pseudo-terminal COM ports.
 #include <QCoreApplication>
 #include <QStringList>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -17,7 +18,8 @@ opens it as COMN. Devices answer only when the program's baud rate matches their
 
 Options:
   --port N             create COM port N (1 to 15); the --device options that follow
-                       put devices on it (default: port 1)
+                       put devices on it (default: port 1); several ports may be given,
+                       each with its own devices and baud rates
   --device ID[:BAUD]   a device with ID 1..99 at BAUD (9600, 19200, 38400, 57600,
                        115200; default 9600); default: one device 01 at 9600
   --ports-dir DIR      folder for the comN links
@@ -27,7 +29,8 @@ Options:
   --log FILE           traffic log, one line per burst ("-" for standard error)
   --help               this text
 
-Control lines on standard input (answered "ok" or "error: ..."):
+Control lines on standard input (answered "ok" or "error: ..."). ID names the first
+device with that ID on any port; N:ID the one on COM N:
   silent ID on|off     the device stops/starts answering
   delay ID MS          the device answers MS milliseconds late
   nocr ID on|off       replies without their closing CR
@@ -94,7 +97,14 @@ int main(int argc, char* argv[]) {
             if (!ok || n < 1 || n > 15) {
                 return usageError(QStringLiteral("bad port number %1").arg(args[i]));
             }
-            ports.append(PortSpec{n, {}});
+            // Naming a port again goes back to it, so its devices may be given in several groups.
+            const auto same = [n](const PortSpec& p) { return p.number == n; };
+            PortSpec group{n, {}};
+            if (const auto it = std::find_if(ports.begin(), ports.end(), same); it != ports.end()) {
+                group = *it;
+                ports.erase(it);
+            }
+            ports.append(group);
         } else if (a == QLatin1String("--device") && hasValue) {
             int id = 0;
             int baud = 0;

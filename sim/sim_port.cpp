@@ -124,7 +124,7 @@ void SimPort::write(const QByteArray& data) {
         if (c != '\r') {
             continue;
         }
-        hub_.wire_.append({number_, partial_});
+        hub_.wire_.append({number_, partial_, baud_});
         SimBus* bus = hub_.bus(number_);
         const auto outputs = bus->receive(partial_, baud_, at / 1000);
         partial_.clear();

@@ -39,6 +39,7 @@ class SimHub {
     struct WireLine {
         int port;
         QByteArray line;
+        int baud = 0;  // the rate the line ran at when this was written
     };
     QList<WireLine> wire_;
     QSet<int> open_;

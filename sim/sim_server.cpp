@@ -64,10 +64,19 @@ SimServer::Port* SimServer::port(int number) {
 }
 
 SimDevice* SimServer::device(const QString& id) {
-    bool ok = false;
-    const int number = id.toInt(&ok);
+    // "ID" is the first device with that ID on any port; "N:ID" the one on COM N.
+    const QStringList parts = id.split(QLatin1Char(':'));
+    bool ok = parts.size() <= 2;
+    const int number = ok ? parts.last().toInt(&ok) : 0;
+    int comPort = 0;
+    if (ok && parts.size() == 2) {
+        comPort = parts.first().toInt(&ok);
+    }
     for (auto& p : ports_) {
-        if (SimDevice* d = ok ? p->bus.device(number) : nullptr) {
+        if (!ok || (comPort != 0 && p->link.number() != comPort)) {
+            continue;
+        }
+        if (SimDevice* d = p->bus.device(number)) {
             return d;
         }
     }

@@ -7,9 +7,11 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "connect/search_com.h"
 #include "link/port_names.h"
 #include "main_window/main_control_form.h"
 #include "widgets/modal_runner.h"
+#include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 
 namespace {
@@ -31,6 +33,13 @@ QPixmap logo() {
         p.drawEllipse(c, 2.5, 2.5);
     }
     return pixmap;
+}
+
+// Selects the entry equal to text; a text that is not an entry leaves the list as it was.
+void selectListed(QComboBox* list, const QString& text) {
+    if (const int index = list->findText(text, Qt::MatchExactly); index >= 0) {
+        list->setCurrentIndex(index);
+    }
 }
 
 }  // namespace
@@ -57,6 +66,8 @@ SelectComForm::SelectComForm(const WindowServices& services, const QString& sett
     load();
     connect(Connect, &QPushButton::clicked, this, &SelectComForm::Connect_Click);
     connect(Close, &QPushButton::clicked, this, &SelectComForm::Close_Click);
+    connect(SearchNVQ, &QPushButton::clicked, this, &SelectComForm::SearchNVQ_Click);
+    connect(SearchAllNVQ, &QPushButton::clicked, this, &SelectComForm::SearchAllNVQ_Click);
     connect(combo, &QComboBox::currentTextChanged, this, &SelectComForm::showPortPath);
     showPortPath();
 }
@@ -149,6 +160,46 @@ void SelectComForm::Connect_Click() {
 void SelectComForm::Close_Click() {
     saveSettings();
     endProgram();
+}
+
+// The scan always starts afresh at port 1, whatever the dialog shows.
+void SelectComForm::runSearch(SearchCom& search, bool all) {
+    search.StartSearch = false;
+    search.SearchResult = false;
+    search.PortNumber = 1;
+    search.StartSearch = true;
+    search.SearchAll = all;
+    services_.modal->showModal(search);
+}
+
+void SelectComForm::SearchNVQ_Click() {
+    SearchCom search(services_, this);
+    runSearch(search, false);
+    if (!search.SearchResult) {
+        services_.prompter->info(
+            QStringLiteral("Device not found!  Please check wiring and power inputs"));
+        return;
+    }
+    selectFound(search);
+    services_.prompter->info(QStringLiteral("NVQ-CAN Found on Port:%1 Baud:%2 ID:%3")
+                                 .arg(search.PortNumber)
+                                 .arg(search.FoundBaud, search.FoundID));
+}
+
+// Selects the port, baud rate and ID of the device found.
+void SelectComForm::selectFound(const SearchCom& search) {
+    if (search.PortNumber >= 1 && search.PortNumber <= combo->count()) {
+        combo->setCurrentIndex(search.PortNumber - 1);
+    }
+    selectListed(baudCom, search.FoundBaud);
+    selectListed(DeviceIDCombo, search.FoundID);
+}
+
+void SelectComForm::SearchAllNVQ_Click() {
+    SearchCom search(services_, this);
+    runSearch(search, true);
+    services_.prompter->info(search.SearchAllString.isEmpty() ? QStringLiteral("No device found!")
+                                                              : search.SearchAllString);
 }
 
 void SelectComForm::showPortPath() {

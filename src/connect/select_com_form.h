@@ -9,8 +9,11 @@
 #include "connect/settings_file.h"
 #include "widgets/window_services.h"
 
+class SearchCom;
+
 // The connection dialog the program opens at start: port, baud rate and device ID, remembered in
-// the settings file; "Connect" shows the main control window modally, "Exit" ends the program.
+// the settings file; "Connect" shows the main control window modally, "Search" and "Search All"
+// run the scan window modally and report what it found, "Exit" ends the program.
 class SelectComForm : public QDialog {
     Q_OBJECT
   public:
@@ -39,6 +42,10 @@ class SelectComForm : public QDialog {
     void select(QComboBox* list, const QString& text);
     void Connect_Click();
     void Close_Click();
+    void SearchNVQ_Click();
+    void SearchAllNVQ_Click();
+    void runSearch(SearchCom& search, bool all);
+    void selectFound(const SearchCom& search);
     void saveSettings();
     void showPortPath();
 
