@@ -101,7 +101,16 @@ int SimServer::run(const std::function<bool()>& stop) {
                 fds.push_back({p->link.fd(), POLLIN, 0});
             }
         }
-        ::poll(fds.data(), fds.size(), 1);
+        // Sleep until the next paced character is due, 1 ms at most: a fixed 1 ms sleep would
+        // deliver every reply up to a millisecond late.
+        qint64 sleepUs = 1000;
+        for (const auto& p : ports_) {
+            if (!p->out.empty()) {
+                sleepUs = std::clamp<qint64>(p->out.front().atUs - nowUs(), 0, sleepUs);
+            }
+        }
+        const timespec timeout{0, static_cast<long>(sleepUs * 1000)};
+        ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
         if (stdinOpen && (fds[0].revents & (POLLIN | POLLHUP))) {
             char buffer[256];
             const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);

@@ -18,7 +18,9 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       Timer1(named<QTimer>("Timer1", this)),
       services_(services),
       session_(services.makePort(), *this),
-      identification_(session_, comm, sync, *services.prompter) {
+      identification_(session_, comm, sync, *services.prompter),
+      poller_(session_, comm, status, control, dio, latch, sync),
+      enables_(session_, control, latch) {
     setObjectName(QStringLiteral("MainControlForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
     Timer1->setInterval(1);
@@ -29,6 +31,15 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
     });
     connect(ManualTerminal, &QToolButton::clicked, this, &MainControlForm::ManualTerminal_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
+    // toggled, not clicked: a change the polling cycle makes runs the handler too, inside its tick.
+    connect(control.EnableStat, &QCheckBox::toggled, this, [this] {
+        BusyScope busy(session_.busy);
+        enables_.EnableStat_Click();
+    });
+    connect(latch.EnableLatch, &QCheckBox::toggled, this, [this] {
+        BusyScope busy(session_.busy);
+        enables_.EnableLatch_Click();
+    });
     buildLayout();
 }
 
@@ -109,7 +120,7 @@ void MainControlForm::Timer1_Timer() {
         return;
     }
     BusyScope busy(session_.busy);
-    // The polling cycle lands here.
+    poller_.tick();
 }
 
 void MainControlForm::showChild(QDialog& child) {

@@ -10,11 +10,13 @@
 #include "main_window/communication_panel.h"
 #include "main_window/control_panel.h"
 #include "main_window/dio_panel.h"
+#include "main_window/enable_handlers.h"
 #include "main_window/identification.h"
 #include "main_window/latch_panel.h"
 #include "main_window/main_session.h"
 #include "main_window/on_the_fly_panel.h"
 #include "main_window/status_panel.h"
+#include "main_window/status_poller.h"
 #include "main_window/sync_panel.h"
 #include "main_window/terminal_pane.h"
 #include "widgets/window_services.h"
@@ -50,6 +52,9 @@ class MainControlForm : public QDialog, private MainLinkHost {
     QPushButton* Command2;  // "Close"
     QTimer* Timer1;
 
+    // One polling tick; Timer1 calls it, tests drive it directly.
+    void Timer1_Timer();
+
   protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
@@ -57,7 +62,6 @@ class MainControlForm : public QDialog, private MainLinkHost {
 
   private:
     void buildLayout();
-    void Timer1_Timer();
     void ManualTerminal_Click();
     void unload();
 
@@ -69,5 +73,7 @@ class MainControlForm : public QDialog, private MainLinkHost {
     WindowServices services_;
     MainSession session_;
     Identification identification_;
+    StatusPoller poller_;
+    EnableHandlers enables_;
     bool loaded_ = false;
 };

@@ -1,0 +1,16 @@
+#include "counting_port.h"
+
+void CountingPort::write(const QByteArray& data) {
+    port_->write(data);
+    counts_.bytesOut += data.size();
+    counts_.frames += data.count('\r');
+    if (data.endsWith("PX\r")) {
+        ++counts_.positionFrames;
+    }
+}
+
+QByteArray CountingPort::read() {
+    const QByteArray got = port_->read();
+    counts_.bytesIn += got.size();
+    return got;
+}

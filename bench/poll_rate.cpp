@@ -1,0 +1,141 @@
+// poll_rate: how fast the main window's polling cycle refreshes the position, against the limit
+// the serial line itself sets. Runs the real window (offscreen, its own Timer1 in the event loop,
+// QtSerialPort) against nvq-can-sim on a paced pseudo-terminal at 9600 and 115200 baud.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSaveFile>
+#include <QTimer>
+#include <cstdio>
+
+#include "counting_port.h"
+#include "e2e/sim_process.h"
+#include "link/qt_serial_port.h"
+#include "main_window/main_control_form.h"
+#include "widgets/modal_runner.h"
+#include "widgets/scripted_prompter.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: poll_rate [--seconds N] [--turnaround MS] [--sim-log PREFIX]\n"
+    "  --seconds N       measuring time per baud rate (default 5)\n"
+    "  --turnaround MS   the simulated device's answer time (default 2)\n"
+    "  --sim-log PREFIX  keep the simulator's traffic log of each run in PREFIX<baud>.log\n";
+
+struct Options {
+    int seconds = 5;
+    int turnaroundMs = 2;
+    QString simLog;
+};
+
+bool parseOptions(const QStringList& args, Options& options) {
+    for (int i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == QLatin1String("--seconds") && hasValue) {
+            options.seconds = std::max(1, args[++i].toInt());
+        } else if (args[i] == QLatin1String("--turnaround") && hasValue) {
+            options.turnaroundMs = std::max(0, args[++i].toInt());
+        } else if (args[i] == QLatin1String("--sim-log") && hasValue) {
+            options.simLog = args[++i];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Shows the window and lets its start-up run; true once it polls a device that answered.
+bool startPolling(MainControlForm& form, int baud) {
+    form.session().values.ComAddress = QStringLiteral("01");
+    form.session().values.Baudrate = QString::number(baud);
+    form.session().values.ComPortNumber = 1;
+    form.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!form.Timer1->isActive() && clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return form.Timer1->isActive() && form.session().values.ComStatus;
+}
+
+// Lets the window poll for the given time; the seconds it really took.
+double pollFor(int seconds) {
+    QElapsedTimer clock;
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    clock.start();
+    loop.exec();  // quits between ticks, so the counts hold whole exchanges only
+    return clock.nsecsElapsed() / 1e9;
+}
+
+void report(int baud, const LineCounts& counts, double elapsed, int turnaroundMs) {
+    // The line's own limit: every byte takes 10 bit times, every exchange the device's answer
+    // time on top.
+    const double lineSeconds = double(counts.bytesIn + counts.bytesOut) * 10 / baud +
+                               double(counts.frames) * turnaroundMs / 1000;
+    const double updates = counts.positionFrames / elapsed;
+    const double limit = counts.positionFrames / lineSeconds;
+    printf("%6d baud: %lld exchanges, %lld bytes out, %lld bytes in, %.2f s\n", baud, counts.frames,
+           counts.bytesOut, counts.bytesIn, elapsed);
+    printf("%6d baud: %.1f position updates/s, line limit %.1f/s, ratio %.1f %%\n", baud, updates,
+           limit, 100.0 * updates / limit);
+}
+
+void keepLog(const QString& path, const QString& log) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(log.toLocal8Bit()) < 0 || !file.commit()) {
+        fprintf(stderr, "poll_rate: cannot write %s\n", path.toLocal8Bit().constData());
+    }
+}
+
+// One run at one baud rate; false when the window never got to polling.
+bool measure(int baud, const Options& options) {
+    SimProcess sim({"--port", "1", "--device", QStringLiteral("1:%1").arg(baud), "--pace",
+                    "--turnaround", QString::number(options.turnaroundMs)});
+    if (!sim.started()) {
+        fprintf(stderr, "poll_rate: nvq-can-sim did not start\n");
+        return false;
+    }
+    LineCounts counts;
+    ScriptedPrompter prompter;
+    ScriptedModalRunner modal;
+    const WindowServices services{[&counts] {
+                                      return std::make_unique<CountingPort>(
+                                          std::make_unique<QtSerialPort>(), counts);
+                                  },
+                                  &prompter, &modal};
+    MainControlForm form(services);
+    if (!startPolling(form, baud)) {
+        fprintf(stderr, "poll_rate: no communication at %d baud: %s\n", baud,
+                prompter.messages().join(QLatin1Char(' ')).toLocal8Bit().constData());
+        return false;
+    }
+    counts = LineCounts{};
+    const double elapsed = pollFor(options.seconds);
+    form.close();
+    report(baud, counts, elapsed, options.turnaroundMs);
+    if (!options.simLog.isEmpty()) {
+        keepLog(QStringLiteral("%1%2.log").arg(options.simLog).arg(baud), sim.log());
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    Options options;
+    if (!parseOptions(QCoreApplication::arguments().mid(1), options)) {
+        fputs(kUsage, stderr);
+        return 2;
+    }
+    bool ok = true;
+    for (const int baud : {9600, 115200}) {
+        ok = measure(baud, options) && ok;
+    }
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "main_window/status_view.h"
+
+class MainSession;
+struct CommunicationPanel;
+struct StatusPanel;
+struct ControlPanel;
+struct DioPanel;
+struct LatchPanel;
+struct SyncPanel;
+
+// The status polling cycle, one tick at a time: "AR", the encoder and position counters, and
+// one group of slower values in an eight-step rotation; while the device is lost, only its
+// identity until it answers again.
+class StatusPoller {
+  public:
+    StatusPoller(MainSession& session, CommunicationPanel& comm, StatusPanel& status,
+                 ControlPanel& control, DioPanel& dio, LatchPanel& latch, SyncPanel& sync);
+
+    // One tick. The caller holds the session's busy mark.
+    void tick();
+
+    // How often a query is sent again while its reply is an auto-response "$" line. Past that
+    // the display keeps its value and the tick goes on.
+    static constexpr int kDollarRepeats = 20;
+
+  private:
+    // A query and where its reply goes; show returns false when the reply is no number.
+    struct Query {
+        QString command;
+        std::function<bool(const QString&)> show;
+    };
+    enum class Outcome { Next, EndTick, PortLost };
+
+    void buildQueries(StatusPanel& status, LatchPanel& latch);
+    void reidentify();
+    Outcome runAll(const std::vector<Query>& queries);
+    Outcome run(const Query& query);
+    std::optional<QString> send(const QString& command);
+    void advancePollStep();
+
+    MainSession& session_;
+    CommunicationPanel& comm_;
+    StatusView view_;
+    std::vector<Query> counters_;               // every tick
+    std::array<std::vector<Query>, 8> groups_;  // by PollStep 1 to 8
+};
