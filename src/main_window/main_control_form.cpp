@@ -17,7 +17,12 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       Timer1(named<QTimer>("Timer1", this)),
       services_(services),
       session_(services.makePort(), *this),
-      identification_(session_, comm, sync, *services.prompter) {
+      identification_(session_, comm, sync, *services.prompter),
+      profile_(session_, control, *services.prompter),
+      motion_(session_, control, status, profile_),
+      onTheFlyCommands_(session_, onTheFly, *services.prompter),
+      outputs_(session_, dio, sync, *services.prompter),
+      terminalCommands_(session_, terminal, comm.SelectedDeviceID, *services.prompter) {
     setObjectName(QStringLiteral("MainControlForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
     Timer1->setInterval(1);
@@ -28,6 +33,11 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
     });
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
     buildLayout();
+    // Enter in an entry must not press a button: a dialog presses its first push button on Enter,
+    // which here would reset the position counter or close the window.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+    }
 }
 
 MainControlForm::~MainControlForm() {
@@ -100,6 +110,7 @@ void MainControlForm::load() {
     if (identification_.startUp()) {
         Timer1->start();
     }
+    terminalCommands_.followDeviceId();
 }
 
 void MainControlForm::Timer1_Timer() {
