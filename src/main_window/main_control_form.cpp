@@ -20,7 +20,12 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       session_(services.makePort(), *this),
       identification_(session_, comm, sync, *services.prompter),
       poller_(session_, comm, status, control, dio, latch, sync),
-      enables_(session_, control, latch) {
+      enables_(session_, control, latch),
+      profile_(session_, control, *services.prompter),
+      motion_(session_, control, status, profile_),
+      onTheFlyCommands_(session_, onTheFly, *services.prompter),
+      outputs_(session_, dio, sync, *services.prompter),
+      terminalCommands_(session_, terminal, comm.SelectedDeviceID, *services.prompter) {
     setObjectName(QStringLiteral("MainControlForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
     Timer1->setInterval(1);
@@ -41,6 +46,11 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
         enables_.EnableLatch_Click();
     });
     buildLayout();
+    // Enter in an entry must not press a button: a dialog presses its first push button on Enter,
+    // which here would reset the position counter or close the window.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+    }
 }
 
 MainControlForm::~MainControlForm() {
@@ -113,6 +123,7 @@ void MainControlForm::load() {
     if (identification_.startUp()) {
         Timer1->start();
     }
+    terminalCommands_.followDeviceId();
 }
 
 void MainControlForm::Timer1_Timer() {

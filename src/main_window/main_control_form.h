@@ -14,11 +14,16 @@
 #include "main_window/identification.h"
 #include "main_window/latch_panel.h"
 #include "main_window/main_session.h"
+#include "main_window/motion_commands.h"
+#include "main_window/on_the_fly_commands.h"
 #include "main_window/on_the_fly_panel.h"
+#include "main_window/output_commands.h"
+#include "main_window/speed_profile.h"
 #include "main_window/status_panel.h"
 #include "main_window/status_poller.h"
 #include "main_window/sync_panel.h"
 #include "main_window/terminal_pane.h"
+#include "main_window/terminal_pane_commands.h"
 #include "widgets/window_services.h"
 
 // The main control window: one device, watched live and driven. The opener sets the connection
@@ -75,5 +80,10 @@ class MainControlForm : public QDialog, private MainLinkHost {
     Identification identification_;
     StatusPoller poller_;
     EnableHandlers enables_;
+    SpeedProfile profile_;
+    MotionCommands motion_;
+    OnTheFlyCommands onTheFlyCommands_;
+    OutputCommands outputs_;
+    TerminalPaneCommands terminalCommands_;
     bool loaded_ = false;
 };

@@ -1,0 +1,101 @@
+#include "main_window/terminal_pane_commands.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+
+#include "link/exchange.h"
+#include "link/messages.h"
+#include "link/reply_reader.h"
+#include "main_window/main_session.h"
+#include "main_window/terminal_pane.h"
+#include "main_window/user_handler.h"
+#include "widgets/prompter.h"
+
+std::optional<QString> readPaneReply(SerialPort& port) {
+    QByteArray reply;
+    ReadBudget budget;
+    const auto onChar = [&reply](char c) {
+        if (c == '\r') {
+            return true;
+        }
+        reply += c;
+        return false;
+    };
+    if (readCharacters(port, ReadLimits{500, 1}, budget, onChar) != ReadEnd::Stopped) {
+        return std::nullopt;
+    }
+    return QString::fromLatin1(reply);
+}
+
+TerminalPaneCommands::TerminalPaneCommands(MainSession& session, TerminalPane& pane,
+                                           QComboBox* selectedDeviceId, Prompter& prompter)
+    : session_(session), pane_(pane), prompter_(prompter) {
+    for (int id = 0; id <= 99; ++id) {
+        pane.DeviceIDComboTerminal->addItem(QStringLiteral("%1").arg(id, 2, 10, QLatin1Char('0')));
+    }
+    pane.SendTerminalText->installEventFilter(this);
+    QObject::connect(pane.Command1, &QPushButton::clicked, this, &TerminalPaneCommands::sendLine);
+    // Queued: the window's ID changes in the handler that runs after the list's selection has.
+    QObject::connect(selectedDeviceId, &QComboBox::currentIndexChanged, this,
+                     &TerminalPaneCommands::followDeviceId, Qt::QueuedConnection);
+}
+
+void TerminalPaneCommands::followDeviceId() {
+    const int index = pane_.DeviceIDComboTerminal->findText(session_.values.ComAddress);
+    if (index >= 0) {
+        pane_.DeviceIDComboTerminal->setCurrentIndex(index);
+    }
+}
+
+bool TerminalPaneCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != pane_.SendTerminalText || event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_F1) {
+        recallPreviousCommand();
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Taken here, so that the window's default button does not also see it.
+        sendLine();
+        return true;
+    }
+    return false;
+}
+
+void TerminalPaneCommands::recallPreviousCommand() {
+    pane_.SendTerminalText->setText(session_.PreviousCommand);
+}
+
+void TerminalPaneCommands::sendLine() {
+    const QString line = pane_.SendTerminalText->text();
+    if (line.isEmpty()) {
+        return;
+    }
+    runUserHandler(session_, [this, &line] {
+        try {
+            exchangeLine(line);
+        } catch (const PortError& e) {
+            prompter_.info(kCommunicationError + e.description());
+        }
+    });
+}
+
+void TerminalPaneCommands::exchangeLine(const QString& line) {
+    SerialPort& port = session_.port();
+    const QString address = pane_.DeviceIDComboTerminal->currentText();
+    port.write(commandFrame(address, line));
+    session_.PreviousCommand = line;
+    if (const int ms = commandDelayMs(line); ms > 0) {
+        port.delay(ms);
+    }
+    pane_.SendTerminalText->clear();
+    pane_.ReceiveTerminalText->clear();
+    if (address == QLatin1String("00")) {
+        // Every device hears a broadcast and none answers it.
+        pane_.ReceiveTerminalText->setText(QStringLiteral("BROADCAST SENT!"));
+        return;
+    }
+    pane_.ReceiveTerminalText->setText(readPaneReply(port).value_or(QStringLiteral("NO REPLY!")));
+}
