@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "setup/setup_parameters.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
@@ -26,6 +27,7 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
         BusyScope busy(session_.busy);
         identification_.SelectedDeviceID_Click();
     });
+    connect(Setup, &QToolButton::clicked, this, &MainControlForm::Setup_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
     buildLayout();
 }
@@ -130,6 +132,13 @@ void MainControlForm::showChild(QDialog& child) {
         }
     }
     session_.PausePolling = false;
+}
+
+void MainControlForm::Setup_Click() {
+    BusyScope busy(session_.busy);
+    SetupParameters window(services_, this);
+    window.values() = session_.values;  // ComPortStatus, ComStatus, ComAddress, port, baud
+    showChild(window);
 }
 
 void MainControlForm::done(int result) {

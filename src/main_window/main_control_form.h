@@ -58,6 +58,7 @@ class MainControlForm : public QDialog, private MainLinkHost {
   private:
     void buildLayout();
     void Timer1_Timer();
+    void Setup_Click();
     void unload();
 
     // MainLinkHost
