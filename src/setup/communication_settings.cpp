@@ -5,6 +5,22 @@
 #include "setup/setup_messages.h"
 #include "setup/setup_session.h"
 
+namespace {
+
+QString methodQuestion(CommMethod present, CommMethod wanted) {
+    return QStringLiteral("Current Communication is %1.  Are you sure you want change to %2?")
+        .arg(methodName(present), methodName(wanted));
+}
+
+QString methodChanged(CommMethod method) {
+    return QStringLiteral(
+               "Communication Method changed to %1.  Store to Flash and power cycle "
+               "and use %1 to communicate.")
+        .arg(methodName(method));
+}
+
+}  // namespace
+
 CommunicationSettings::CommunicationSettings(SetupSession& session, CommunicationControls& controls)
     : session_(session), c_(controls) {}
 
@@ -29,20 +45,14 @@ bool CommunicationSettings::applyMethod() {
         return true;  // nothing to change, or a method this window cannot name
     }
     const auto present = static_cast<CommMethod>(*code);
-    const QString question = QStringLiteral(
-                                 "Current Communication is %1.  Are you sure you want "
-                                 "change to %2?")
-                                 .arg(methodName(present), methodName(wanted));
-    if (!session_.confirm(question, kMethodTitle)) {
+    if (!session_.confirm(methodQuestion(present, wanted), kMethodTitle)) {
         c_.selectMethod(present);
         return true;
     }
     if (!session_.request(QStringLiteral("CM=%1").arg(static_cast<int>(wanted)))) {
         return false;
     }
-    session_.tell(QStringLiteral("Communication Method changed to %1.  Store to Flash and power "
-                                 "cycle and use %1 to communicate.")
-                      .arg(methodName(wanted)));
+    session_.tell(methodChanged(wanted));
     return true;
 }
 

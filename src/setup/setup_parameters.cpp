@@ -49,17 +49,17 @@ void SetupParameters::buildLayout() {
     auto* left = new QVBoxLayout;
     left->addWidget(controls.polarity.frame);
     left->addWidget(controls.params.limitHomeFrame);
-    left->addWidget(controls.params.currentFrame);
     left->addStretch();
 
     auto* middle = new QVBoxLayout;
     middle->addWidget(controls.params.posGuardFrame);
-    middle->addWidget(controls.params.miscFrame);
+    middle->addWidget(controls.params.currentFrame);
     middle->addStretch();
 
     auto* right = new QVBoxLayout;
     right->addWidget(controls.comm.setupFrame);
     right->addWidget(controls.comm.deviceIdFrame);
+    right->addWidget(controls.params.miscFrame);
     right->addStretch();
 
     auto* buttons = new QHBoxLayout;

@@ -44,7 +44,7 @@ TEST_F(HandOverTest, SetupGetsThePortAndGivesItBack) {
         // The upload ran on the setup window's own port, and the main window's ticks stay off
         // the line while it is open.
         for (int i = 0; i < 5; ++i) {
-            QMetaObject::invokeMethod(m.Timer1, "timeout");
+            EXPECT_TRUE(QMetaObject::invokeMethod(m.Timer1, "timeout"));
         }
         EXPECT_EQ(rig.takeLines(), framed("05", uploadQueries()));
         EXPECT_TRUE(rig.hub.open_.contains(1));
