@@ -43,7 +43,7 @@ std::vector<SimOutput> SimBus::receive(const QByteArray& line, int baud, qint64 
         return out;
     }
     for (auto& d : devices_) {
-        if (d->baud() != baud || (id != 0 && d->id() != id)) {
+        if (!d->onSerialLine() || d->baud() != baud || (id != 0 && d->id() != id)) {
             continue;
         }
         const std::optional<QString> reply = d->handle(command, nowMs);

@@ -51,6 +51,31 @@ bool isKey(const QString& text) {
     return true;
 }
 
+// The communication settings accept only values the device can work with; a write of any other
+// value is refused and changes nothing.
+bool acceptable(const QString& key, const QString& value) {
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (key == QLatin1String("DN")) {
+        const int id = value.mid(3).toInt(&ok);
+        return value.size() == 5 && value.startsWith(QLatin1String("KRB")) && ok && id >= 1 &&
+               id <= 99;
+    }
+    if (key == QLatin1String("CM")) {
+        return ok && n >= 0 && n <= 2;
+    }
+    if (key == QLatin1String("DB")) {
+        return ok && n >= 1 && n <= 5;
+    }
+    if (key == QLatin1String("BR")) {
+        return ok && n >= 1 && n <= 9;
+    }
+    if (key == QLatin1String("NID")) {
+        return ok && n >= 1 && n <= 127;
+    }
+    return true;
+}
+
 }  // namespace
 
 int baudCode(int baud) {
@@ -111,9 +136,10 @@ std::optional<QString> SimDevice::read(const QString& key, qint64) {
 }
 
 std::optional<QString> SimDevice::write(const QString& key, const QString& value, qint64) {
-    if (!isKey(key) || !values.contains(key)) {
+    if (!isKey(key) || !values.contains(key) || !acceptable(key, value)) {
         return QStringLiteral("?");
     }
+    // Read back at once; how the device is reached changes only at the next power cycle.
     values[key] = value;
     return QStringLiteral("OK");
 }
@@ -133,6 +159,7 @@ void SimDevice::powerCycle(qint64 nowMs) {
     if (const int baud = baudFromCode(values.value("DB").toInt()); baud != 0) {
         baud_ = baud;
     }
+    method_ = values.value("CM").toInt();
     motion = SimMotion();
     motion.advanceTo(nowMs);
 }

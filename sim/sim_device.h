@@ -43,6 +43,9 @@ class SimDevice {
     void powerCycle(qint64 nowMs);
 
     bool prefixReplies() const;  // "#" + ID before every reply ("RT=1", or forced by a test)
+    // False while the device runs CANopen: it then ignores the serial line until a power cycle
+    // takes up another stored method.
+    bool onSerialLine() const { return method_ != 2; }
 
     SimFaults faults;
     bool forcePrefix = false;
@@ -58,6 +61,7 @@ class SimDevice {
 
     int id_;
     int baud_;
+    int method_ = 1;  // "CM" as taken up at the last power cycle
 };
 
 // Baud rate code of the "DB" key: 1 9600 ... 5 115200; 0 when the rate has no code.

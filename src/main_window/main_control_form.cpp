@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "terminal/terminal_form.h"
+#include "setup/setup_parameters.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
@@ -35,6 +36,7 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
         identification_.SelectedDeviceID_Click();
     });
     connect(ManualTerminal, &QToolButton::clicked, this, &MainControlForm::ManualTerminal_Click);
+    connect(Setup, &QToolButton::clicked, this, &MainControlForm::Setup_Click);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
     // toggled, not clicked: a change the polling cycle makes runs the handler too, inside its tick.
     connect(control.EnableStat, &QCheckBox::toggled, this, [this] {
@@ -164,6 +166,13 @@ void MainControlForm::ManualTerminal_Click() {
     window.values.ComAddress = v.ComAddress;
     window.values.ComPortNumber = v.ComPortNumber;
     window.values.Baudrate = v.Baudrate;
+    showChild(window);
+}
+
+void MainControlForm::Setup_Click() {
+    BusyScope busy(session_.busy);
+    SetupParameters window(services_, this);
+    window.values() = session_.values;  // ComPortStatus, ComStatus, ComAddress, port, baud
     showChild(window);
 }
 

@@ -68,6 +68,7 @@ class MainControlForm : public QDialog, private MainLinkHost {
   private:
     void buildLayout();
     void ManualTerminal_Click();
+    void Setup_Click();
     void unload();
 
     // MainLinkHost

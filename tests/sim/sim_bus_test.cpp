@@ -81,4 +81,24 @@ TEST(SimBus, StoredCommunicationSettingsTakeEffectAtPowerCycle) {
     EXPECT_EQ(answer(bus, "@09DN\r", 19200), "KRB09\r");
 }
 
+TEST(SimBus, CommunicationSettingsTakeOnlyUsableValuesAndCanOpenLeavesTheLine) {
+    SimBus bus;
+    SimDevice& d = bus.addDevice(5);
+    const struct {
+        QByteArray line;
+        QByteArray reply;
+    } cases[] = {
+        {"@05DN=KRB00\r", "?\r"}, {"@05DN=XYZ07\r", "?\r"}, {"@05DB=6\r", "?\r"},
+        {"@05BR=0\r", "?\r"},     {"@05CM=3\r", "?\r"},     {"@05NID=128\r", "?\r"},
+        {"@05NID=127\r", "OK\r"}, {"@05CM=2\r", "OK\r"},    {"@05CM\r", "2\r"},
+        {"@05STORE\r", "OK\r"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(answer(bus, c.line), c.reply) << c.line.constData();
+    }
+    EXPECT_EQ(d.values["DN"], "KRB05");
+    d.powerCycle(0);
+    EXPECT_EQ(answer(bus, "@05ID\r"), "");  // CANopen now: the serial line goes unanswered
+}
+
 }  // namespace

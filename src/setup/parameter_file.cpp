@@ -1,0 +1,150 @@
+#include "setup/parameter_file.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+#include "link/number_form.h"
+
+namespace {
+
+using Values = ParameterFileValues;
+
+QString orZero(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("0") : text;
+}
+
+// Check-box states on lines 18 and 21 keep the old number form: a blank on each side.
+QString paddedFlag(bool on) {
+    return on ? QStringLiteral(" 1 ") : QStringLiteral(" 0 ");
+}
+
+QString flag(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// Lines ended by CR LF, CR or LF; a final line end does not start another line.
+QStringList fileLines(const QByteArray& content) {
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines = QString::fromLatin1(content).split(lineEnd);
+    if (!lines.isEmpty() && lines.last().isEmpty()) {
+        lines.removeLast();
+    }
+    return lines;
+}
+
+// Reads one line into the values; false when the line cannot be used.
+using LineRule = std::function<bool(const QString&, Values&)>;
+
+LineRule text(QString Values::*field) {
+    return [field](const QString& line, Values& v) {
+        v.*field = line;
+        return true;
+    };
+}
+
+LineRule number(void (*set)(int32_t, Values&)) {
+    return [set](const QString& line, Values& v) {
+        const std::optional<int32_t> n = readInt32(line);
+        if (n) {
+            set(*n, v);
+        }
+        return n.has_value();
+    };
+}
+
+LineRule checkBox(bool Values::*field) {
+    return [field](const QString& line, Values& v) {
+        const std::optional<int32_t> n = readInt32(line);
+        if (!n || (*n != 0 && *n != 1)) {
+            return false;
+        }
+        v.*field = *n == 1;
+        return true;
+    };
+}
+
+// An item of the list; an empty line clears the selection when the list may have none.
+LineRule listItem(QString Values::*field, QStringList (*items)(), bool mayBeEmpty) {
+    return [=](const QString& line, Values& v) {
+        if (!(mayBeEmpty && line.isEmpty()) && !items().contains(line)) {
+            return false;
+        }
+        v.*field = line;
+        return true;
+    };
+}
+
+const std::array<LineRule, kParameterFileLines>& lineRules() {
+    static const std::array<LineRule, kParameterFileLines> rules{
+        number([](int32_t n, Values& v) { v.polarity = n; }),
+        text(&Values::LCA),
+        checkBox(&Values::posGuardEnable),
+        text(&Values::runCurrent),
+        text(&Values::idleCurrent),
+        text(&Values::idleTime),
+        text(&Values::posGuardTolerance),
+        text(&Values::posGuardErrorRange),
+        text(&Values::posGuardMaxAttempt),
+        text(&Values::posGuardHighSpeed),
+        text(&Values::posGuardIdleTime),
+        number([](int32_t n, Values& v) { v.method = methodFromFile(n); }),
+        listItem(&Values::deviceId, deviceIdItems, false),
+        listItem(&Values::nodeId, nodeIdItems, true),
+        listItem(&Values::serialBaud, serialBaudItems, false),
+        listItem(&Values::canBitRate, canBitRateItems, true),
+        [](const QString&, Values&) { return true; },  // reserved
+        checkBox(&Values::edoEnable),
+        text(&Values::doBoot),
+        text(&Values::eoBoot),
+        checkBox(&Values::returnZero),
+    };
+    return rules;
+}
+
+}  // namespace
+
+QByteArray writeParameterFile(const ParameterFileValues& v) {
+    const QStringList lines{
+        QString::number(polarityWord(polarityFromWord(v.polarity))),
+        orZero(v.LCA),
+        flag(v.posGuardEnable),
+        orZero(v.runCurrent),
+        orZero(v.idleCurrent),
+        orZero(v.idleTime),
+        orZero(v.posGuardTolerance),
+        orZero(v.posGuardErrorRange),
+        orZero(v.posGuardMaxAttempt),
+        orZero(v.posGuardHighSpeed),
+        orZero(v.posGuardIdleTime),
+        QString::number(static_cast<int>(v.method)),
+        v.deviceId,
+        v.nodeId,
+        v.serialBaud,
+        v.canBitRate,
+        QStringLiteral("0"),
+        paddedFlag(v.edoEnable),
+        v.doBoot,
+        v.eoBoot,
+        paddedFlag(v.returnZero),
+    };
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toLatin1() + "\r\n";
+    }
+    return bytes;
+}
+
+ParameterFileRead readParameterFile(const QByteArray& content) {
+    ParameterFileRead read;
+    const QStringList lines = fileLines(content);
+    const auto& rules = lineRules();
+    for (int i = 0; i < kParameterFileLines && i < lines.size(); ++i) {
+        if (!rules[static_cast<size_t>(i)](lines[i], read.values)) {
+            break;
+        }
+        read.usableLines = i + 1;
+    }
+    return read;
+}

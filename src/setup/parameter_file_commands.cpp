@@ -1,0 +1,145 @@
+#include "setup/parameter_file_commands.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+#include <functional>
+
+#include "setup/setup_controls.h"
+#include "setup/setup_messages.h"
+#include "widgets/prompter.h"
+
+namespace {
+
+// A parameter file is a few hundred bytes; a file picked by mistake is not read whole.
+constexpr qint64 kMaxParameterFileBytes = 1 << 20;
+
+// An empty line stands for a list with nothing selected.
+void selectOrClear(QComboBox* list, const QString& item) {
+    if (item.isEmpty()) {
+        list->setCurrentIndex(-1);
+    } else {
+        selectItem(list, item);
+    }
+}
+
+// Writes the bytes through a temporary file renamed into place, so that a failure leaves any
+// earlier file of that name untouched. Returns the reason on failure.
+std::optional<QString> writeWhole(const QString& name, const QByteArray& bytes) {
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString();
+    }
+    // An unfinished save file is discarded when it goes out of scope.
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        return file.errorString();
+    }
+    return std::nullopt;
+}
+
+// Lines of a message are joined with a carriage return.
+QString lines(const QString& first, const QString& second) {
+    return first + QLatin1Char('\r') + second;
+}
+
+}  // namespace
+
+ParameterFileValues fileValuesFrom(const SetupControls& c) {
+    const ParameterControls& p = c.params;
+    ParameterFileValues v;
+    v.polarity = c.polarity.word();
+    v.LCA = p.LCA->text();
+    v.posGuardEnable = p.PosGuardEnable->isChecked();
+    v.runCurrent = p.RunCurrent->text();
+    v.idleCurrent = p.IdleCurrent->text();
+    v.idleTime = p.IdleTime->text();
+    v.posGuardTolerance = p.PosGuardTolRange->text();
+    v.posGuardErrorRange = p.PosGuardErrorRange->text();
+    v.posGuardMaxAttempt = p.PosGuardMaxAttempt->text();
+    v.posGuardHighSpeed = p.PosGuardHighSpeed->text();
+    v.posGuardIdleTime = p.PosGuardIdleTime->text();
+    v.method = c.comm.method();
+    v.deviceId = c.comm.DeviceIDCombo->currentText();
+    v.nodeId = c.comm.NodeIDCombo1->currentText();
+    v.serialBaud = c.comm.baudCombo->currentText();
+    v.canBitRate = c.comm.CANbaudCombo->currentText();
+    v.edoEnable = p.EDOenable->isChecked();
+    v.doBoot = p.DOBOOT->text();
+    v.eoBoot = p.EOBOOT->text();
+    v.returnZero = p.ReturnZero->isChecked();
+    return v;
+}
+
+void applyFileValues(const ParameterFileRead& read, SetupControls& c) {
+    const ParameterFileValues& v = read.values;
+    ParameterControls& p = c.params;
+    // One setter per file line, in line order.
+    const std::array<std::function<void()>, kParameterFileLines> setters{
+        [&] { c.polarity.setWord(v.polarity); },
+        [&] { p.LCA->setText(v.LCA); },
+        [&] { p.PosGuardEnable->setChecked(v.posGuardEnable); },
+        [&] { p.RunCurrent->setText(v.runCurrent); },
+        [&] { p.IdleCurrent->setText(v.idleCurrent); },
+        [&] { p.IdleTime->setText(v.idleTime); },
+        [&] { p.PosGuardTolRange->setText(v.posGuardTolerance); },
+        [&] { p.PosGuardErrorRange->setText(v.posGuardErrorRange); },
+        [&] { p.PosGuardMaxAttempt->setText(v.posGuardMaxAttempt); },
+        [&] { p.PosGuardHighSpeed->setText(v.posGuardHighSpeed); },
+        [&] { p.PosGuardIdleTime->setText(v.posGuardIdleTime); },
+        [&] { c.comm.selectMethod(v.method); },
+        [&] { selectOrClear(c.comm.DeviceIDCombo, v.deviceId); },
+        [&] { selectOrClear(c.comm.NodeIDCombo1, v.nodeId); },
+        [&] { selectOrClear(c.comm.baudCombo, v.serialBaud); },
+        [&] { selectOrClear(c.comm.CANbaudCombo, v.canBitRate); },
+        [] {},  // reserved
+        [&] { p.EDOenable->setChecked(v.edoEnable); },
+        [&] { p.DOBOOT->setText(v.doBoot); },
+        [&] { p.EOBOOT->setText(v.eoBoot); },
+        [&] { p.ReturnZero->setChecked(v.returnZero); },
+    };
+    for (int line = 1; line <= read.usableLines; ++line) {
+        setters[static_cast<size_t>(line - 1)]();
+    }
+}
+
+void saveParameters(Prompter& prompter, const SetupControls& controls) {
+    const std::optional<QString> name = prompter.saveFileName(
+        QString::fromLatin1(kSaveTitle), QString::fromLatin1(kSaveFilter), QString());
+    if (!name) {
+        return;
+    }
+    if (name->isEmpty()) {
+        prompter.info(kNoFileName);
+        return;
+    }
+    if (name->contains(QLatin1Char('*'))) {
+        return;
+    }
+    if (const auto failure = writeWhole(*name, writeParameterFile(fileValuesFrom(controls)))) {
+        prompter.info(lines(kSaveFailed, *name + QStringLiteral(": ") + *failure));
+        return;
+    }
+    prompter.info(kSaveDone);
+}
+
+void openParameters(Prompter& prompter, SetupControls& controls) {
+    const std::optional<QString> name =
+        prompter.openFileName(QString::fromLatin1(kOpenTitle), QString::fromLatin1(kOpenFilter),
+                              QString::fromLatin1(kOpenPreset));
+    if (!name || name->isEmpty() || name->contains(QLatin1Char('*'))) {
+        return;
+    }
+    if (!QFileInfo(*name).isFile()) {
+        prompter.info(QStringLiteral("File ") + *name + QStringLiteral(" does not exist!"));
+        return;
+    }
+    QFile file(*name);
+    const QByteArray content =
+        file.open(QIODevice::ReadOnly) ? file.read(kMaxParameterFileBytes) : QByteArray();
+    if (file.error() != QFileDevice::NoError) {
+        prompter.info(lines(kOpenFailed, *name + QStringLiteral(": ") + file.errorString()));
+        return;
+    }
+    applyFileValues(readParameterFile(content), controls);
+}

@@ -1,0 +1,163 @@
+#include "setup/setup_parameters.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "link/messages.h"
+#include "setup/flash_store.h"
+#include "setup/parameter_download.h"
+#include "setup/parameter_file_commands.h"
+#include "setup/parameter_upload.h"
+#include "widgets/prompter.h"
+#include "widgets/ui_helpers.h"
+
+namespace {
+
+QPushButton* button(const char* name, const char* caption) {
+    auto* b = named<QPushButton>(name, QString::fromLatin1(caption));
+    // Enter in a text box must not press a button: an upload would overwrite the edits.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+}  // namespace
+
+SetupParameters::SetupParameters(const WindowServices& services, QWidget* parent)
+    : QDialog(parent),
+      UploadPar(button("UploadPar", "Upload")),
+      DownloadPar(button("DownloadPar", "Down")),
+      SaveParameters(button("SaveParameters", "Save")),
+      OpenParameters(button("OpenParameters", "Open")),
+      SetSN(button("SetSN", "Store")),
+      Close(button("Close", "Close")),
+      services_(services),
+      session_(services.makePort(), *services.prompter) {
+    setObjectName(QStringLiteral("SetupParameters"));
+    setWindowTitle(QStringLiteral("Setup Parameters"));
+    buildLayout();
+    wireButtons();
+}
+
+SetupParameters::~SetupParameters() {
+    unload();
+}
+
+void SetupParameters::buildLayout() {
+    auto* left = new QVBoxLayout;
+    left->addWidget(controls.polarity.frame);
+    left->addWidget(controls.params.limitHomeFrame);
+    left->addStretch();
+
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(controls.params.posGuardFrame);
+    middle->addWidget(controls.params.currentFrame);
+    middle->addStretch();
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(controls.comm.setupFrame);
+    right->addWidget(controls.comm.deviceIdFrame);
+    right->addWidget(controls.params.miscFrame);
+    right->addStretch();
+
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {UploadPar, DownloadPar, SaveParameters, OpenParameters, SetSN}) {
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    buttons->addWidget(Close);
+
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(left, 0, 0);
+    grid->addLayout(middle, 0, 1);
+    grid->addLayout(right, 0, 2);
+    grid->addLayout(buttons, 1, 0, 1, 3);
+}
+
+void SetupParameters::wireButtons() {
+    connect(UploadPar, &QPushButton::clicked, this, &SetupParameters::UploadPar_Click);
+    connect(DownloadPar, &QPushButton::clicked, this, &SetupParameters::DownloadPar_Click);
+    connect(SetSN, &QPushButton::clicked, this, &SetupParameters::SetSN_Click);
+    connect(SaveParameters, &QPushButton::clicked, this, &SetupParameters::SaveParameters_Click);
+    connect(OpenParameters, &QPushButton::clicked, this, &SetupParameters::OpenParameters_Click);
+    connect(Close, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void SetupParameters::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!loaded_) {
+        // Let the window paint first; the upload may wait on a silent device.
+        QTimer::singleShot(0, this, &SetupParameters::load);
+    }
+}
+
+void SetupParameters::load() {
+    if (loaded_) {
+        return;
+    }
+    loaded_ = true;
+    if (values().ComPortStatus) {
+        openPort();
+    }
+    controls.comm.fillLists();
+    selectItem(controls.comm.baudCombo, QStringLiteral("9600"));
+    selectItem(controls.comm.DeviceIDCombo, QStringLiteral("01"));
+    UploadPar_Click();
+}
+
+void SetupParameters::openPort() {
+    try {
+        ::openPort(session_.port(), values().ComPortNumber, values().Baudrate);
+    } catch (const PortError& error) {
+        // The opener's port was open a moment ago; if ours cannot be, nothing here can reach the
+        // device, and every operation says so.
+        values().ComPortStatus = false;
+        session_.tell(kCommunicationError + error.description());
+    }
+}
+
+void SetupParameters::UploadPar_Click() {
+    ParameterUpload(session_, controls).run();
+}
+
+void SetupParameters::DownloadPar_Click() {
+    ParameterDownload(session_, controls).run();
+}
+
+void SetupParameters::SetSN_Click() {
+    storeToFlash(session_);
+}
+
+void SetupParameters::SaveParameters_Click() {
+    saveParameters(*services_.prompter, controls);
+}
+
+void SetupParameters::OpenParameters_Click() {
+    openParameters(*services_.prompter, controls);
+}
+
+void SetupParameters::done(int result) {
+    unload();
+    QDialog::done(result);
+}
+
+void SetupParameters::closeEvent(QCloseEvent* event) {
+    unload();
+    QDialog::closeEvent(event);
+}
+
+void SetupParameters::unload() {
+    if (unloaded_ || !loaded_) {
+        return;
+    }
+    unloaded_ = true;
+    if (values().ComPortStatus) {
+        try {
+            session_.port().close();
+        } catch (const PortError&) {
+            // A port that is gone is closed already.
+        }
+    }
+}

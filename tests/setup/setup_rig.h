@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <memory>
+
+#include "setup/setup_parameters.h"
+#include "support/sim_rig.h"
+
+// A setup window on COM1 with device 05 behind it, opened as the main window hands it over.
+struct SetupRig {
+    SetupRig() : device(&rig.addDevice(1, 5)) {}
+
+    SetupParameters& open(bool portOpen = true, bool deviceAnswered = true) {
+        window = std::make_unique<SetupParameters>(rig.services());
+        ConnectionValues& v = window->values();
+        v.ComPortStatus = portOpen;
+        v.ComStatus = deviceAnswered;
+        v.ComAddress = "05";
+        v.ComPortNumber = 1;
+        v.Baudrate = "9600";
+        window->load();
+        return *window;
+    }
+
+    SetupControls& controls() { return window->controls; }
+
+    // Forgets what was written and said so far.
+    void forget() {
+        rig.takeLines();
+        rig.prompter.clear();
+    }
+
+    // The device answers the commands normally, then the next command with exactly these bytes
+    // ("" for silence, "\r" for an empty reply).
+    void answerThen(const QStringList& commands, const QByteArray& last) {
+        SimDevice copy = *device;
+        for (const QString& c : commands) {
+            device->faults.rawReplies << copy.handle(c, 0).value_or(QString()).toLatin1() + "\r";
+        }
+        device->faults.rawReplies << last;
+    }
+
+    SimRig rig;
+    SimDevice* device;
+    std::unique_ptr<SetupParameters> window;
+};
+
+// The upload's queries, in order.
+inline QStringList uploadQueries() {
+    return {"EDO", "ID",   "DB",   "BR",     "DN",     "NID", "POL",  "LCA",
+            "CM",  "CURR", "CURI", "CURT",   "SLT",    "SLE", "SLA",  "SLR",
+            "SLH", "SLI",  "SL",   "DOBOOT", "EOBOOT", "AR",  "EDEC", "RZ"};
+}
+
+// The queries up to and without the given one.
+inline QStringList queriesBefore(const QString& key) {
+    const QStringList all = uploadQueries();
+    return all.mid(0, all.indexOf(key));
+}
