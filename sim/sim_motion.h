@@ -15,12 +15,19 @@
 // concern the axis are answered here; everything else falls through to the parameter set, which
 // the axis reads for the keys it acts on (currents, "AR", the sync comparison and position).
 //
+// Commands answer "OK" when accepted and one of the refusals below otherwise. Every motion
+// that ends (arrival, stop, abort, limit, homing, disable) sends "$P" and the position when "AR"
+// is 1. "ABORT" stops at once and shows ABORTING for a moment; an error stays until "CLR".
+//
 // Units: positions in steps, speeds in steps/s, "ACC"/"DEC" in steps/s². Time is the caller's
 // clock in milliseconds; the model moves only when handle() or advanceTo() is called, in closed
 // form, so a long jump of the clock costs no more than a short one.
 class SimMotion {
   public:
     explicit SimMotion(const SimParameters& parameters);
+    // It reads its own device's parameters: a copy would read the wrong device's.
+    SimMotion(const SimMotion&) = delete;
+    SimMotion& operator=(const SimMotion&) = delete;
 
     // The reply to an axis command, or nothing when the command is not an axis command. Runs the
     // axis up to nowMs first.
