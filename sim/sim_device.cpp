@@ -91,7 +91,8 @@ int baudFromCode(int code) {
     return code >= 1 && code <= 5 ? kBauds[static_cast<size_t>(code - 1)] : 0;
 }
 
-SimDevice::SimDevice(int id, int baud) : values(defaultValues(id, baud)), id_(id), baud_(baud) {
+SimDevice::SimDevice(int id, int baud)
+    : values(defaultValues(id, baud)), motion(*this), id_(id), baud_(baud) {
     flash = values;
 }
 
@@ -107,7 +108,6 @@ std::optional<QString> SimDevice::handle(const QString& command, qint64 nowMs) {
     if (faults.silent) {
         return std::nullopt;
     }
-    motion.advanceTo(nowMs);
     if (auto reply = motion.handle(command, nowMs)) {
         return reply;
     }
@@ -160,6 +160,5 @@ void SimDevice::powerCycle(qint64 nowMs) {
         baud_ = baud;
     }
     method_ = values.value("CM").toInt();
-    motion = SimMotion();
-    motion.advanceTo(nowMs);
+    motion.powerCycle(nowMs);
 }

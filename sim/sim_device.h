@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "sim/sim_motion.h"
+#include "sim/sim_parameters.h"
 
 // Ways a simulated device can misbehave, switched on by tests and by nvq-can-sim's control input.
 struct SimFaults {
@@ -24,9 +25,10 @@ struct SimFaults {
 // One NVQ-CAN device as the protocol describes it: identity, version, device name "KRB" + ID,
 // every parameter key with a default, a flash store, communication settings that take effect at
 // the next power cycle, and the motion model.
-class SimDevice {
+class SimDevice : public SimParameters {
   public:
     SimDevice(int id, int baud);
+    QString parameter(const QString& key) const override { return values.value(key); }
 
     int id() const { return id_; }
     int baud() const { return baud_; }

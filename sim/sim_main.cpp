@@ -41,6 +41,12 @@ device with that ID on any port; N:ID the one on COM N:
   prefix ID on|off     replies carry "#" and the device ID
   version ID TEXT      the firmware version the device reports
   power ID off|on      switch the device off, or on again (stored settings apply)
+  input ID N on|off    input DIN (1 to 6) of the device
+  latch ID on|off      the latch input (captures while the latch is armed)
+  limit ID +|- POS     the + (or -) limit switch is on from motor step POS outwards
+                       (default +100000 and -100000)
+  home ID POS          centre of the home switch, 101 steps wide (default 0)
+  index ID N           an encoder index mark every N steps (default 1000)
   vanish N | restore N the COM port N disappears (adapter unplugged) / comes back
   quit
 )";

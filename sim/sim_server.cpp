@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "sim/sim_motion_control.h"
+
 struct SimServer::Port {
     Port(int number, const QString& dir) : link(number, dir) {}
     PtyLink link;
@@ -255,6 +257,9 @@ QString SimServer::control(const QString& line) {
     SimDevice* d = words.size() > 2 ? device(words[1]) : nullptr;
     if (!d) {
         return QStringLiteral("error: usage '<fault> <device id> <value>', see --help");
+    }
+    if (const auto reply = motionControl(d->motion, verb, words.mid(2), nowUs() / 1000)) {
+        return *reply;
     }
     const QString value = words[2];
     const bool on = value == QLatin1String("on") || value == QLatin1String("1");

@@ -36,7 +36,11 @@ struct SetupRig {
     // The device answers the commands normally, then the next command with exactly these bytes
     // ("" for silence, "\r" for an empty reply).
     void answerThen(const QStringList& commands, const QByteArray& last) {
-        SimDevice copy = *device;
+        // A twin with the same parameter set works out what the device would answer.
+        SimDevice copy(device->id(), device->baud());
+        copy.values = device->values;
+        copy.identity = device->identity;
+        copy.version = device->version;
         for (const QString& c : commands) {
             device->faults.rawReplies << copy.handle(c, 0).value_or(QString()).toLatin1() + "\r";
         }

@@ -74,7 +74,8 @@ TEST_F(TerminalFormTest, LogsTheLineSentAndEachKindOfAnswer) {
          ">@01PX\r\n<12NO REPLY!\r\n", 101},
     };
     for (const auto& c : cases) {
-        *device = SimDevice(1, 9600);
+        device->faults = SimFaults{};
+        device->values = SimDevice(1, 9600).values;
         c.arrange(*device);
         open();
         form->DeviceID->setText(c.id);
