@@ -173,12 +173,15 @@ void SimMotion::finish() {
     state_.goal.reset();
     state_.idleSinceMs = clockMs_;
     if (parameters_.parameter(QStringLiteral("AR")) == QLatin1String("1")) {
-        // The program takes what follows the first "P" of a line with "$" as the payload, so
-        // the line carries a "P" and a number: the position where the motion ended.
+        // An unsolicited line reaches the program in the middle of its next exchange. Its reader
+        // keeps a "$" line whose only "P" is the last character and appends the next line (the
+        // real reply) to it, then takes what follows that "P": so the line ends in "STOP" and
+        // the reply after it is read as the reply. It carries the position where the motion
+        // ended, for the traffic log.
         if (autoResponses_.size() >= kMaxAutoResponses) {
             autoResponses_.pop_front();
         }
-        autoResponses_.push_back(QStringLiteral("$P%1").arg(position()));
+        autoResponses_.push_back(QStringLiteral("$%1STOP").arg(position()));
     }
 }
 

@@ -143,7 +143,7 @@ TEST(SimAxisIo, EnableAndCurrent) {
     EXPECT_EQ(rig.number("CUR", 4300), 500);
 }
 
-// With "AR=1" the end of a motion goes out as "$P" and the position, also when a command was
+// With "AR=1" the end of a motion goes out as "$", the position and "STOP", also when a command was
 // handled at the very moment the motion ended.
 TEST(SimAxisIo, AutoResponseAtTheEndOfAMotion) {
     SimBus bus;
@@ -160,11 +160,11 @@ TEST(SimAxisIo, AutoResponseAtTheEndOfAMotion) {
     bus.receive("@01AR=1\r", 9600, 30000);
     bus.receive("@01HSPD=1000\r", 9600, 30000);
     bus.receive("@01X1000\r", 9600, 30000);  // already there: done at once
-    EXPECT_EQ(lines(30000), QList<QByteArray>{"$P1000\r"});
+    EXPECT_EQ(lines(30000), QList<QByteArray>{"$1000STOP\r"});
     bus.receive("@01X-234\r", 9600, 30000);
     EXPECT_TRUE(lines(31000).isEmpty());
     bus.receive("@01PX\r", 9600, 60000);
-    EXPECT_EQ(lines(60000), QList<QByteArray>{"$P-234\r"});
+    EXPECT_EQ(lines(60000), QList<QByteArray>{"$-234STOP\r"});
     EXPECT_TRUE(lines(60001).isEmpty());
 }
 
