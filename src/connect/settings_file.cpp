@@ -1,8 +1,9 @@
 #include "connect/settings_file.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
+
+#include "link/text_lines.h"
 
 QStringList comPortEntries() {
     QStringList entries;
@@ -24,21 +25,6 @@ QStringList deviceIdEntries() {
     }
     return entries;
 }
-
-namespace {
-
-// Text lines ended by CR LF, CR or LF; a final line end does not start another line.
-QStringList textLines(const QByteArray& content) {
-    QString text = QString::fromLatin1(content);
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = text.split(lineEnd);
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
-}
-
-}  // namespace
 
 SerialChoices choicesFromSettings(const std::optional<QByteArray>& content) {
     SerialChoices choices;

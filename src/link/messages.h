@@ -1,6 +1,10 @@
 #pragma once
 
 // Texts the link's policies show; the windows use the same words.
+
+// The identity every device this program serves answers to "ID".
+inline constexpr char kDeviceIdentity[] = "Stepvane-CAN";
+
 inline constexpr char kCommunicationError[] = "Communication Error! ";
 inline constexpr char kPortNotAvailable[] =
     "Communication port not available!  Please select available communication port and try "

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "link/messages.h"
+
 class MainSession;
 struct CommunicationPanel;
 struct SyncPanel;
@@ -33,9 +35,6 @@ class Identification {
     SyncPanel& sync_;
     Prompter& prompter_;
 };
-
-// The identity every device this program serves answers to "ID".
-inline constexpr char kDeviceIdentity[] = "Stepvane-CAN";
 
 // The compatibility warning for older firmware, or an empty text when there is none.
 QString firmwareWarning(const QString& version);

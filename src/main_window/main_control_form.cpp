@@ -4,14 +4,14 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "terminal/terminal_form.h"
 #include "setup/setup_parameters.h"
+#include "terminal/terminal_form.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 
 MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent)
-    : QDialog(parent),
+    : DeviceWindow(parent),
       ManualTerminal(
           pictureButton("ManualTerminal", QStringLiteral("Terminal"), glyphIcon(Glyph::Terminal))),
       Setup(pictureButton("Setup", QStringLiteral("Setup"), glyphIcon(Glyph::Setup))),
@@ -96,19 +96,7 @@ void MainControlForm::buildLayout() {
     grid->setColumnStretch(1, 1);
 }
 
-void MainControlForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!loaded_) {
-        // Let the window paint first; start-up may wait on a silent device.
-        QTimer::singleShot(0, this, &MainControlForm::load);
-    }
-}
-
-void MainControlForm::load() {
-    if (loaded_) {
-        return;
-    }
-    loaded_ = true;
+void MainControlForm::onLoad() {
     BusyScope busy(session_.busy);
     session_.PreviousCommand.clear();
     for (int i = 0; i <= 8; ++i) {
@@ -176,17 +164,7 @@ void MainControlForm::Setup_Click() {
     showChild(window);
 }
 
-void MainControlForm::done(int result) {
-    unload();
-    QDialog::done(result);
-}
-
-void MainControlForm::closeEvent(QCloseEvent* event) {
-    unload();
-    QDialog::closeEvent(event);
-}
-
-void MainControlForm::unload() {
+void MainControlForm::onUnload() {
     Timer1->stop();
     if (session_.values.ComPortStatus) {
         try {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -24,20 +23,18 @@
 #include "main_window/sync_panel.h"
 #include "main_window/terminal_pane.h"
 #include "main_window/terminal_pane_commands.h"
+#include "widgets/device_window.h"
 #include "widgets/window_services.h"
 
 // The main control window: one device, watched live and driven. The opener sets the connection
 // values and PausePolling in session() before showing it; start-up runs when it is first shown.
-class MainControlForm : public QDialog, private MainLinkHost {
+class MainControlForm : public DeviceWindow, private MainLinkHost {
     Q_OBJECT
   public:
     explicit MainControlForm(const WindowServices& services, QWidget* parent = nullptr);
     ~MainControlForm() override;
 
     MainSession& session() { return session_; }
-
-    // Start-up: fill the lists, open the port, identify the device, start polling. Runs once.
-    void load();
 
     // Hands the port to a child window for as long as it is shown: polling paused, port closed,
     // the child shown modally, then the port reopened and polling resumed. The caller copies the
@@ -61,15 +58,15 @@ class MainControlForm : public QDialog, private MainLinkHost {
     void Timer1_Timer();
 
   protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-    void closeEvent(QCloseEvent* event) override;
+    // Start-up: fill the lists, open the port, identify the device, start polling.
+    void onLoad() override;
+    // Closing: polling stops and the port is released.
+    void onUnload() override;
 
   private:
     void buildLayout();
     void ManualTerminal_Click();
     void Setup_Click();
-    void unload();
 
     // MainLinkHost
     void tell(const QString& message) override;
@@ -86,5 +83,4 @@ class MainControlForm : public QDialog, private MainLinkHost {
     OnTheFlyCommands onTheFlyCommands_;
     OutputCommands outputs_;
     TerminalPaneCommands terminalCommands_;
-    bool loaded_ = false;
 };

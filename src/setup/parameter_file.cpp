@@ -1,11 +1,11 @@
 #include "setup/parameter_file.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <array>
 #include <functional>
 
 #include "link/number_form.h"
+#include "link/text_lines.h"
 
 namespace {
 
@@ -22,16 +22,6 @@ QString paddedFlag(bool on) {
 
 QString flag(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-// Lines ended by CR LF, CR or LF; a final line end does not start another line.
-QStringList fileLines(const QByteArray& content) {
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = QString::fromLatin1(content).split(lineEnd);
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
-    }
-    return lines;
 }
 
 // Reads one line into the values; false when the line cannot be used.
@@ -138,7 +128,7 @@ QByteArray writeParameterFile(const ParameterFileValues& v) {
 
 ParameterFileRead readParameterFile(const QByteArray& content) {
     ParameterFileRead read;
-    const QStringList lines = fileLines(content);
+    const QStringList lines = textLines(content);
     const auto& rules = lineRules();
     for (int i = 0; i < kParameterFileLines && i < lines.size(); ++i) {
         if (!rules[static_cast<size_t>(i)](lines[i], read.values)) {

@@ -26,7 +26,7 @@ bool ParameterUpload::readIdentity() {
     if (!id) {
         return false;
     }
-    if (*id != QLatin1String(kExpectedIdentity)) {
+    if (*id != QLatin1String(kDeviceIdentity)) {
         session_.values.ComStatus = false;
         session_.tell(kIdDoesNotMatch + *id);
         return false;

@@ -1,8 +1,8 @@
 #pragma once
 
-// Texts the setup window shows and the titles of its questions.
-inline constexpr char kExpectedIdentity[] = "Stepvane-CAN";
+#include "link/messages.h"
 
+// Texts the setup window shows and the titles of its questions.
 inline constexpr char kPortNotOpen[] = "Communication port not open!";
 inline constexpr char kDeviceNotOpen[] = "Communication with device not open!";
 inline constexpr char kUnusableReply[] = "Communication Error";

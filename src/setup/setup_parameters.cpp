@@ -26,7 +26,7 @@ QPushButton* button(const char* name, const char* caption) {
 }  // namespace
 
 SetupParameters::SetupParameters(const WindowServices& services, QWidget* parent)
-    : QDialog(parent),
+    : DeviceWindow(parent),
       UploadPar(button("UploadPar", "Upload")),
       DownloadPar(button("DownloadPar", "Down")),
       SaveParameters(button("SaveParameters", "Save")),
@@ -85,19 +85,7 @@ void SetupParameters::wireButtons() {
     connect(Close, &QPushButton::clicked, this, &QDialog::close);
 }
 
-void SetupParameters::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!loaded_) {
-        // Let the window paint first; the upload may wait on a silent device.
-        QTimer::singleShot(0, this, &SetupParameters::load);
-    }
-}
-
-void SetupParameters::load() {
-    if (loaded_) {
-        return;
-    }
-    loaded_ = true;
+void SetupParameters::onLoad() {
     if (values().ComPortStatus) {
         openPort();
     }
@@ -138,21 +126,7 @@ void SetupParameters::OpenParameters_Click() {
     openParameters(*services_.prompter, controls);
 }
 
-void SetupParameters::done(int result) {
-    unload();
-    QDialog::done(result);
-}
-
-void SetupParameters::closeEvent(QCloseEvent* event) {
-    unload();
-    QDialog::closeEvent(event);
-}
-
-void SetupParameters::unload() {
-    if (unloaded_ || !loaded_) {
-        return;
-    }
-    unloaded_ = true;
+void SetupParameters::onUnload() {
     if (values().ComPortStatus) {
         try {
             session_.port().close();

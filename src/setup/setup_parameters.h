@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QDialog>
 #include <QPushButton>
 
 #include "setup/setup_controls.h"
 #include "setup/setup_session.h"
+#include "widgets/device_window.h"
 #include "widgets/window_services.h"
 
 // "Setup Parameters": one device's configuration, uploaded from the device when the window
 // opens, edited, downloaded, saved to and opened from parameter files, and stored in the
 // device's flash. The opener sets values() before showing it; nothing is handed back. While it
 // is shown the window owns the serial port.
-class SetupParameters : public QDialog {
+class SetupParameters : public DeviceWindow {
     Q_OBJECT
   public:
     explicit SetupParameters(const WindowServices& services, QWidget* parent = nullptr);
@@ -19,10 +19,6 @@ class SetupParameters : public QDialog {
 
     ConnectionValues& values() { return session_.values; }
     SetupSession& session() { return session_; }
-
-    // Opens the port, fills the lists and uploads, as a press of "Upload" would. Runs once, when
-    // the window is first shown.
-    void load();
 
     SetupControls controls;
     QPushButton* UploadPar;
@@ -33,15 +29,14 @@ class SetupParameters : public QDialog {
     QPushButton* Close;
 
   protected:
-    void showEvent(QShowEvent* event) override;
-    void done(int result) override;
-    void closeEvent(QCloseEvent* event) override;
+    // Opens the port, fills the lists and uploads, as a press of "Upload" would.
+    void onLoad() override;
+    void onUnload() override;
 
   private:
     void buildLayout();
     void wireButtons();
     void openPort();
-    void unload();
 
     void UploadPar_Click();
     void DownloadPar_Click();
@@ -51,6 +46,4 @@ class SetupParameters : public QDialog {
 
     WindowServices services_;
     SetupSession session_;
-    bool loaded_ = false;
-    bool unloaded_ = false;
 };

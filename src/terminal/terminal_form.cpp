@@ -27,7 +27,7 @@ QFont logFont() {
 }  // namespace
 
 TerminalForm::TerminalForm(const WindowServices& services, QWidget* parent)
-    : QDialog(parent),
+    : DeviceWindow(parent),
       IDLabel(named<QLabel>("IDLabel", QStringLiteral("ID:"))),
       DeviceID(named<QLineEdit>("DeviceID")),
       SendText(named<QLineEdit>("SendText")),
@@ -87,19 +87,7 @@ void TerminalForm::buildLayout() {
     resize(640, 440);
 }
 
-void TerminalForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!loaded_) {
-        // Let the window paint first; the load may have to show a message.
-        QTimer::singleShot(0, this, &TerminalForm::load);
-    }
-}
-
-void TerminalForm::load() {
-    if (loaded_) {
-        return;
-    }
-    loaded_ = true;
+void TerminalForm::onLoad() {
     DeviceID->setText(values.ComAddress);
     SendText->clear();
     log_.clear();
@@ -176,9 +164,8 @@ void TerminalForm::Command2_Click() {
     services_.prompter->info(QStringLiteral("Save Done!"));
 }
 
-void TerminalForm::done(int result) {
+void TerminalForm::onUnload() {
     closePort();
-    QDialog::done(result);
 }
 
 void TerminalForm::closePort() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,19 +8,17 @@
 
 #include "link/connection_values.h"
 #include "terminal/log_view.h"
+#include "widgets/device_window.h"
 #include "widgets/window_services.h"
 
 // The terminal window: raw command lines for any device ID, each line sent and each reply
 // received kept in a log that can be saved. The opener sets the connection values before showing
 // it; the window opens the port itself when it is first shown and closes it when it is closed.
-class TerminalForm : public QDialog {
+class TerminalForm : public DeviceWindow {
     Q_OBJECT
   public:
     explicit TerminalForm(const WindowServices& services, QWidget* parent = nullptr);
     ~TerminalForm() override;
-
-    // Fills the boxes and opens the port when the opener had its port open. Runs once.
-    void load();
 
     // The exact log text, CR LF line ends, as a save writes it.
     const QString& logText() const { return log_.text(); }
@@ -41,10 +38,11 @@ class TerminalForm : public QDialog {
     QPushButton* Close;
 
   protected:
-    void showEvent(QShowEvent* event) override;
+    // Fills the boxes and opens the port when the opener had its port open.
+    void onLoad() override;
+    void onUnload() override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void done(int result) override;
 
   private:
     void buildLayout();
@@ -55,5 +53,4 @@ class TerminalForm : public QDialog {
     WindowServices services_;
     std::unique_ptr<SerialPort> MSComm1;
     LogView log_;
-    bool loaded_ = false;
 };
