@@ -7,6 +7,9 @@ void CountingPort::write(const QByteArray& data) {
     if (data.endsWith("PX\r")) {
         ++counts_.positionFrames;
     }
+    if (counts_.onWrite) {
+        counts_.onWrite(data);
+    }
 }
 
 QByteArray CountingPort::read() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "link/serial_port.h"
@@ -10,6 +11,8 @@ struct LineCounts {
     qint64 bytesIn = 0;
     qint64 frames = 0;          // command lines written, one reply each
     qint64 positionFrames = 0;  // "PX" queries: one position update each
+    // Called after every write with what was written, when set.
+    std::function<void(const QByteArray&)> onWrite;
 };
 
 // Passes every operation to the real port and counts the traffic.

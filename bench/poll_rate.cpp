@@ -8,12 +8,10 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "bench_window.h"
 #include "counting_port.h"
 #include "e2e/sim_process.h"
-#include "link/qt_serial_port.h"
 #include "main_window/main_control_form.h"
-#include "widgets/modal_runner.h"
-#include "widgets/scripted_prompter.h"
 
 namespace {
 
@@ -43,20 +41,6 @@ bool parseOptions(const QStringList& args, Options& options) {
         }
     }
     return true;
-}
-
-// Shows the window and lets its start-up run; true once it polls a device that answered.
-bool startPolling(MainControlForm& form, int baud) {
-    form.session().values.ComAddress = QStringLiteral("01");
-    form.session().values.Baudrate = QString::number(baud);
-    form.session().values.ComPortNumber = 1;
-    form.show();
-    QElapsedTimer clock;
-    clock.start();
-    while (!form.Timer1->isActive() && clock.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return form.Timer1->isActive() && form.session().values.ComStatus;
 }
 
 // Lets the window poll for the given time; the seconds it really took.
@@ -98,17 +82,9 @@ bool measure(int baud, const Options& options) {
         return false;
     }
     LineCounts counts;
-    ScriptedPrompter prompter;
-    ScriptedModalRunner modal;
-    const WindowServices services{[&counts] {
-                                      return std::make_unique<CountingPort>(
-                                          std::make_unique<QtSerialPort>(), counts);
-                                  },
-                                  &prompter, &modal};
-    MainControlForm form(services);
-    if (!startPolling(form, baud)) {
-        fprintf(stderr, "poll_rate: no communication at %d baud: %s\n", baud,
-                prompter.messages().join(QLatin1Char(' ')).toLocal8Bit().constData());
+    BenchWindow bench(counts);
+    MainControlForm& form = bench.form;
+    if (!bench.startPolling(baud)) {
         return false;
     }
     counts = LineCounts{};

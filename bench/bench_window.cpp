@@ -1,0 +1,38 @@
+#include "bench_window.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+#include "link/qt_serial_port.h"
+
+namespace {
+
+WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunner& modal) {
+    return {[&counts] {
+                return std::make_unique<CountingPort>(std::make_unique<QtSerialPort>(), counts);
+            },
+            &prompter, &modal};
+}
+
+}  // namespace
+
+BenchWindow::BenchWindow(LineCounts& counts) : form(countedServices(counts, prompter, modal)) {}
+
+bool BenchWindow::startPolling(int baud) {
+    form.session().values.ComAddress = QStringLiteral("01");
+    form.session().values.Baudrate = QString::number(baud);
+    form.session().values.ComPortNumber = 1;
+    form.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!form.Timer1->isActive() && clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    if (!form.Timer1->isActive() || !form.session().values.ComStatus) {
+        fprintf(stderr, "no communication at %d baud: %s\n", baud,
+                prompter.messages().join(QLatin1Char(' ')).toLocal8Bit().constData());
+        return false;
+    }
+    return true;
+}

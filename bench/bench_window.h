@@ -1,0 +1,18 @@
+#pragma once
+
+#include "counting_port.h"
+#include "main_window/main_control_form.h"
+#include "widgets/modal_runner.h"
+#include "widgets/scripted_prompter.h"
+
+// The real main window on a counted QtSerialPort, offscreen, talking to device 01 on COM1.
+struct BenchWindow {
+    explicit BenchWindow(LineCounts& counts);
+
+    // Shows the window and lets its start-up run; true once it polls a device that answered.
+    bool startPolling(int baud);
+
+    ScriptedPrompter prompter;
+    ScriptedModalRunner modal;
+    MainControlForm form;
+};
