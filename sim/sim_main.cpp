@@ -56,8 +56,8 @@ void onSignal(int) {
     stopRequested = 1;
 }
 
-bool parseDevice(const QString& spec, int& id, int& baud) {
-    const QStringList parts = spec.split(QLatin1Char(':'));
+bool parseDevice(const QString& text, int& id, int& baud) {
+    const QStringList parts = text.split(QLatin1Char(':'));
     bool ok = false;
     id = parts[0].toInt(&ok);
     if (!ok || id < 1 || id > 99 || parts.size() > 2) {
