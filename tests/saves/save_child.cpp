@@ -2,6 +2,7 @@
 // program's own writer and stops itself (SIGSTOP) at the moment the writing passes STOP_AFTER
 // bytes, in the middle of the save. The test then looks at the unfinished save and kills the
 // child, as a crash or a power cut would end the program.
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <csignal>
 #include <cstdlib>
@@ -21,6 +22,8 @@ int main(int argc, char* argv[]) {
     if (argc != 4) {
         return 2;
     }
+    // Stopped children of a test that died would otherwise wait for ever.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = std::strtoull(argv[3], nullptr, 10);

@@ -30,7 +30,8 @@ constexpr int kPermissionOverrides[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, C
 
 }  // namespace
 
-ReadOnlyFolder::ReadOnlyFolder(const QString& path) : path_(path) {
+ReadOnlyFolder::ReadOnlyFolder(const QString& path)
+    : path_(path), permissions_(QFile::permissions(path)) {
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
     auto header = capHeader();
@@ -50,7 +51,7 @@ ReadOnlyFolder::~ReadOnlyFolder() {
         auto header = capHeader();
         syscall(SYS_capset, &header, caps_);
     }
-    QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(path_, permissions_);
 }
 
 bool ReadOnlyFolder::refusesNewFiles() const {

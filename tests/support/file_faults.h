@@ -3,6 +3,7 @@
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,7 @@ class ReadOnlyFolder {
 
   private:
     QString path_;
+    QFileDevice::Permissions permissions_;
     bool capsSaved_ = false;
     __user_cap_data_struct caps_[2]{};
 };
