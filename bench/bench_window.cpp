@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdio>
 
 #include "link/qt_serial_port.h"
@@ -35,4 +37,13 @@ bool BenchWindow::startPolling(int baud) {
         return false;
     }
     return true;
+}
+
+double runEventLoopFor(int ms) {
+    QElapsedTimer clock;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    clock.start();
+    loop.exec();
+    return clock.nsecsElapsed() / 1e9;
 }

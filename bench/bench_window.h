@@ -16,3 +16,7 @@ struct BenchWindow {
     ScriptedModalRunner modal;
     MainControlForm form;
 };
+
+// Runs the event loop, and with it the window's polling timer, for ms milliseconds; returns the
+// seconds it really ran. It quits between ticks, so counts taken after it hold whole exchanges.
+double runEventLoopFor(int ms);

@@ -4,11 +4,9 @@
 // ends when the handler writes its first line. The figure to compare it with is the length of
 // one polling tick.
 #include <QApplication>
-#include <QEventLoop>
 #include <QMouseEvent>
 #include <QPointingDevice>
 #include <QRandomGenerator>
-#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -36,12 +34,6 @@ struct Stats {
 double nowMs() {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count() / 1000.0;
-}
-
-void runEventLoopFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 // A button and where a click on it lands, worked out on the window's own thread.

@@ -2,6 +2,11 @@
 
 void CountingPort::write(const QByteArray& data) {
     port_->write(data);
+    if (awaitingReply_) {
+        ++counts_.noReplies;
+    }
+    // A broadcast ("@00") is never answered.
+    awaitingReply_ = data.endsWith('\r') && !data.startsWith("@00");
     counts_.bytesOut += data.size();
     counts_.frames += data.count('\r');
     if (data.endsWith("PX\r")) {
@@ -15,5 +20,8 @@ void CountingPort::write(const QByteArray& data) {
 QByteArray CountingPort::read() {
     const QByteArray got = port_->read();
     counts_.bytesIn += got.size();
+    if (got.contains('\r')) {
+        awaitingReply_ = false;
+    }
     return got;
 }

@@ -11,6 +11,9 @@ struct LineCounts {
     qint64 bytesIn = 0;
     qint64 frames = 0;          // command lines written, one reply each
     qint64 positionFrames = 0;  // "PX" queries: one position update each
+    // Command lines that got no reply line before the next one was written (a re-send in
+    // auto-response mode counts its unanswered first try).
+    qint64 noReplies = 0;
     // Called after every write with what was written, when set.
     std::function<void(const QByteArray&)> onWrite;
 };
@@ -37,4 +40,5 @@ class CountingPort : public SerialPort {
   private:
     std::unique_ptr<SerialPort> port_;
     LineCounts& counts_;
+    bool awaitingReply_ = false;
 };

@@ -2,15 +2,12 @@
 // the serial line itself sets. Runs the real window (offscreen, its own Timer1 in the event loop,
 // QtSerialPort) against nvq-can-sim on a paced pseudo-terminal at 9600 and 115200 baud.
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QSaveFile>
-#include <QTimer>
 #include <cstdio>
 
 #include "bench_window.h"
 #include "counting_port.h"
 #include "e2e/sim_process.h"
+#include "link/whole_file.h"
 #include "main_window/main_control_form.h"
 
 namespace {
@@ -43,16 +40,6 @@ bool parseOptions(const QStringList& args, Options& options) {
     return true;
 }
 
-// Lets the window poll for the given time; the seconds it really took.
-double pollFor(int seconds) {
-    QElapsedTimer clock;
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    clock.start();
-    loop.exec();  // quits between ticks, so the counts hold whole exchanges only
-    return clock.nsecsElapsed() / 1e9;
-}
-
 void report(int baud, const LineCounts& counts, double elapsed, int turnaroundMs) {
     // The line's own limit: every byte takes 10 bit times, every exchange the device's answer
     // time on top.
@@ -67,9 +54,9 @@ void report(int baud, const LineCounts& counts, double elapsed, int turnaroundMs
 }
 
 void keepLog(const QString& path, const QString& log) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(log.toLocal8Bit()) < 0 || !file.commit()) {
-        fprintf(stderr, "poll_rate: cannot write %s\n", path.toLocal8Bit().constData());
+    if (const auto reason = writeWholeFile(path, log.toLocal8Bit())) {
+        fprintf(stderr, "poll_rate: cannot write %s: %s\n", path.toLocal8Bit().constData(),
+                reason->toLocal8Bit().constData());
     }
 }
 
@@ -88,7 +75,7 @@ bool measure(int baud, const Options& options) {
         return false;
     }
     counts = LineCounts{};
-    const double elapsed = pollFor(options.seconds);
+    const double elapsed = runEventLoopFor(options.seconds * 1000);
     form.close();
     report(baud, counts, elapsed, options.turnaroundMs);
     if (!options.simLog.isEmpty()) {

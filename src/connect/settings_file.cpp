@@ -1,9 +1,9 @@
 #include "connect/settings_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "link/text_lines.h"
+#include "link/whole_file.h"
 
 QStringList comPortEntries() {
     QStringList entries;
@@ -66,18 +66,7 @@ std::optional<QByteArray> readSettingsFile(const QString& path) {
 }
 
 bool writeSettingsFile(const QString& path, const SerialChoices& choices) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    const QByteArray content = settingsContent(choices);
-    // Flush before commit: a write error that shows only when the buffer reaches the disk (a
-    // full disk, a size limit) must cancel the save, not replace the old file with a cut one.
-    if (file.write(content) != content.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return !writeWholeFile(path, settingsContent(choices));
 }
 
 int comPortNumber(const QString& portText) {

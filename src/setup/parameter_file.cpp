@@ -6,6 +6,7 @@
 
 #include "link/number_form.h"
 #include "link/text_lines.h"
+#include "link/whole_file.h"
 
 namespace {
 
@@ -137,4 +138,8 @@ ParameterFileRead readParameterFile(const QByteArray& content) {
         read.usableLines = i + 1;
     }
     return read;
+}
+
+std::optional<QString> saveParameterFile(const QString& path, const ParameterFileValues& values) {
+    return writeWholeFile(path, writeParameterFile(values));
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "setup/parameter_codes.h"
 
@@ -37,6 +38,10 @@ inline constexpr int kParameterFileLines = 21;
 // The file's bytes. Empty texts of lines 2 and 4 to 11 are written as "0"; lines 18 and 21 keep
 // the old number form with a blank on either side (" 1 ").
 QByteArray writeParameterFile(const ParameterFileValues& values);
+
+// Writes the file whole or not at all: a failed save leaves an existing file of that name as it
+// was. Returns the system's reason on failure.
+std::optional<QString> saveParameterFile(const QString& path, const ParameterFileValues& values);
 
 // What a file yields when read line by line: reading stops at the first line that cannot be used
 // (the file ends, a number line holds no number, a check-box line holds neither 0 nor 1, a list

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <array>
 #include <functional>
 
@@ -22,20 +21,6 @@ void selectOrClear(QComboBox* list, const QString& item) {
     } else {
         selectItem(list, item);
     }
-}
-
-// Writes the bytes through a temporary file renamed into place, so that a failure leaves any
-// earlier file of that name untouched. Returns the reason on failure.
-std::optional<QString> writeWhole(const QString& name, const QByteArray& bytes) {
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
-    }
-    // An unfinished save file is discarded when it goes out of scope.
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        return file.errorString();
-    }
-    return std::nullopt;
 }
 
 // Lines of a message are joined with a carriage return.
@@ -116,7 +101,7 @@ void saveParameters(Prompter& prompter, const SetupControls& controls) {
     if (name->contains(QLatin1Char('*'))) {
         return;
     }
-    if (const auto failure = writeWhole(*name, writeParameterFile(fileValuesFrom(controls)))) {
+    if (const auto failure = saveParameterFile(*name, fileValuesFrom(controls))) {
         prompter.info(lines(kSaveFailed, *name + QStringLiteral(": ") + *failure));
         return;
     }

@@ -1,16 +1,8 @@
 #include "terminal/terminal_text_file.h"
 
 #include <QDir>
-#include <QSaveFile>
 
-namespace {
-
-QString failure(const QSaveFile& file, const QString& path, const QString& reason) {
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
-                                        reason.isEmpty() ? file.errorString() : reason);
-}
-
-}  // namespace
+#include "link/whole_file.h"
 
 QByteArray terminalFileContent(const QString& log) {
     // The log holds the line's own characters (Latin-1), so the file gets the same bytes.
@@ -22,23 +14,8 @@ QByteArray terminalFileContent(const QString& log) {
 }
 
 bool saveTerminalText(const QString& path, const QString& log, QString& error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = failure(file, path, {});
-        return false;
-    }
-    const QByteArray content = terminalFileContent(log);
-    // Flush here: a write error that only shows when the buffer goes out at commit time would
-    // not stop the commit from replacing the old file with a cut-off one.
-    if (file.write(content) != content.size() || !file.flush()) {
-        error = failure(
-            file, path,
-            QStringLiteral("not all of the text could be written (%1)").arg(file.errorString()));
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = failure(file, path, {});
+    if (const auto reason = writeWholeFile(path, terminalFileContent(log))) {
+        error = QDir::toNativeSeparators(path) + QStringLiteral(": ") + *reason;
         return false;
     }
     return true;

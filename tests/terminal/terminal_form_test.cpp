@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 
 #include "link/messages.h"
+#include "support/file_faults.h"
 #include "support/sim_rig.h"
 #include "terminal/terminal_form.h"
 
@@ -247,31 +245,6 @@ TEST_F(TerminalFormTest, ALongReplyIsSeenGrowing) {
     EXPECT_EQ(form->Pad->toPlainText(), shown(form->logText()));
 }
 
-// Makes every file write beyond a few bytes fail, as a full disk would, for the life of the guard.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
-QByteArray fileContent(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
-}
-
 TEST_F(TerminalFormTest, SavesTheLogAsTheUserNamesIt) {
     QTemporaryDir dir;
     const QString path = dir.filePath("log.txt");
@@ -299,32 +272,9 @@ TEST_F(TerminalFormTest, SavesTheLogAsTheUserNamesIt) {
         EXPECT_EQ(rig.prompter.shown[0].text, "Save Terminal Text As");
         EXPECT_EQ(rig.prompter.shown[0].title, "Terminal Text Files (*.txt)|*.txt");
         EXPECT_EQ(rig.prompter.messages(), c.messages);
-        EXPECT_EQ(fileContent(path), c.file);
+        EXPECT_EQ(fileBytes(path), c.file);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), c.file == "<none>" ? 0 : 1);
     }
-}
-
-TEST_F(TerminalFormTest, AFailedSaveLeavesTheOldFileAndSaysSo) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("log.txt");
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old log\r\n");
-    }
-    open();
-    enter("VER");
-    rig.prompter.clear();
-    rig.prompter.fileNames = {path};
-    {
-        FileSizeLimit full(8);
-        form->Command2->click();
-    }
-    ASSERT_EQ(rig.prompter.messages().size(), 1);
-    EXPECT_TRUE(rig.prompter.messages()[0].startsWith("Save Failed! "))
-        << rig.prompter.messages()[0].toStdString();
-    EXPECT_EQ(fileContent(path), "old log\r\n");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"log.txt"});
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+#include "link/whole_file.h"
+
+#include <QSaveFile>
+
+namespace {
+
+// Qt reports a write that got only part of the way (the disk filled up in the middle) as a short
+// count without a reason. Going on with the rest either finishes the file (there was room after
+// all) or fails at once, with the system's reason for the message.
+bool writeAll(QSaveFile& file, const QByteArray& bytes) {
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+// The same for the bytes still in the buffer: a flush that got part of the way keeps the rest.
+bool flushAll(QSaveFile& file) {
+    for (qint64 left = file.bytesToWrite(); !file.flush();) {
+        const qint64 now = file.bytesToWrite();
+        if (now == 0 || now >= left) {
+            return false;
+        }
+        left = now;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString();
+    }
+    // Small writes only fill QSaveFile's buffer; an error that shows when the buffer reaches the
+    // disk at commit time does not stop the commit from renaming the cut-off file into place.
+    // Flushing first makes that error ours; the unfinished file is dropped with the object.
+    if (!writeAll(file, bytes) || !flushAll(file) || !file.commit()) {
+        return file.errorString();
+    }
+    return std::nullopt;
+}
