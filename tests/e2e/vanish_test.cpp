@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -109,7 +110,10 @@ TEST(RealVanish, DuringStartUp) {
     ASSERT_TRUE(t.sim.started());
     EXPECT_EQ(t.sim.control("vanish-after 3 @05SYNC"), "ok");
     MainState s;
+    QElapsedTimer clock;
+    clock.start();
     t.connect([&](MainControlForm& m) { s = snapshot(m); });
+    EXPECT_LT(clock.elapsed(), 1000);  // the dead line is noticed at once, not waited out
     EXPECT_EQ(t.prompter.messages(), QStringList({kIoError, kPortNotAvailable}));
     expectGivenUp(s);
     EXPECT_EQ(t.sent(), QStringList({"@05ID", "@05VER", "@05SYNC"}));
@@ -150,8 +154,11 @@ TEST(RealVanish, DuringATerminalExchange) {
     t.modal.scripts.append([&](QDialog& d) {
         auto& terminal = dynamic_cast<TerminalForm&>(d);
         EXPECT_EQ(t.sim.control("vanish-after 3 @05VER"), "ok");
+        QElapsedTimer clock;
+        clock.start();
         enter(terminal.SendText, "VER");
         enter(terminal.SendText, "PX");
+        EXPECT_LT(clock.elapsed(), 1000);
         log = terminal.logText();
         saidInTerminal = t.prompter.messages();
     });

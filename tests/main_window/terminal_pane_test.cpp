@@ -1,6 +1,5 @@
 #include <QTest>
 
-#include "link/messages.h"
 #include "main_form_fixture.h"
 
 namespace {
@@ -102,24 +101,6 @@ TEST_F(TerminalPaneTest, SilenceReplacesAPartialReply) {
     EXPECT_EQ(reply(), "NO REPLY!");
     EXPECT_TRUE(values().ComStatus);
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
-}
-
-// The pane reads the window's own port: its failure is the window's port failure, reported
-// once, not again by the next polling tick.
-TEST_F(TerminalPaneTest, APortFailureTakesTheWindowsFailurePath) {
-    rig.hub.vanish(1);
-    enter("VER");
-    EXPECT_EQ(rig.prompter.messages(),
-              QStringList({QString(kCommunicationError) + "Input/output error",
-                           QString(kPortNotAvailable)}));
-    EXPECT_EQ(pane().SendTerminalText->text(), "VER");  // nothing went out, nothing is lost
-    EXPECT_EQ(form->comm.ComStatusDisplay->text(), "Invalid Port");
-    EXPECT_FALSE(values().ComPortStatus);
-    EXPECT_FALSE(values().ComStatus);
-    form->Timer1_Timer();
-    enter("VER");
-    EXPECT_EQ(rig.prompter.messages().size(), 2);
-    EXPECT_TRUE(rig.takeLines().isEmpty());
 }
 
 }  // namespace
