@@ -141,6 +141,7 @@ void QtSerialPort::write(const QByteArray& data) {
     // own time for the bytes plus a second.
     const LineSettings s = parseSettings(settings_);
     const int lineMs = static_cast<int>(qint64{data.size()} * 10 * 1000 / s.baud);
+    errno = 0;
     if (!port_.waitForBytesWritten(1000 + lineMs)) {
         fail();
     }
