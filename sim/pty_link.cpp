@@ -34,7 +34,8 @@ int baudFromSpeed(speed_t speed) {
 PtyLink::PtyLink(int number, QString portsDir) : number_(number), portsDir_(std::move(portsDir)) {}
 
 PtyLink::~PtyLink() {
-    vanish();
+    closePty();
+    QFile::remove(linkPath());
 }
 
 QString PtyLink::linkPath() const {
@@ -67,8 +68,17 @@ void PtyLink::create() {
 }
 
 void PtyLink::vanish() {
+    if (master_ < 0) {
+        return;
+    }
+    closePty();
+    // The link stays and points nowhere, as a user's link does when the adapter is unplugged.
+    QFile::remove(linkPath());
+    QFile::link(portsDir_ + QStringLiteral("/unplugged-com%1").arg(number_), linkPath());
+}
+
+void PtyLink::closePty() {
     if (master_ >= 0) {
-        QFile::remove(linkPath());
         ::close(slave_);
         ::close(master_);
         master_ = -1;

@@ -14,7 +14,7 @@ class PtyLink {
 
     // Creates the pseudo-terminal and the link; throws std::runtime_error on failure.
     void create();
-    // The adapter is unplugged: the pseudo-terminal goes away with its link.
+    // The adapter is unplugged: the pseudo-terminal goes away; the link stays, pointing nowhere.
     void vanish();
     bool alive() const { return master_ >= 0; }
 
@@ -31,6 +31,8 @@ class PtyLink {
     int writeSome(const QByteArray& bytes);
 
   private:
+    void closePty();
+
     int number_;
     QString portsDir_;
     int master_ = -1;

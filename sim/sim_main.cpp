@@ -48,6 +48,10 @@ device with that ID on any port; N:ID the one on COM N:
   home ID POS          centre of the home switch, 101 steps wide (default 0)
   index ID N           an encoder index mark every N steps (default 1000)
   vanish N | restore N the COM port N disappears (adapter unplugged) / comes back
+  vanish-after N LINE [COUNT]
+                       COM port N disappears the moment the line LINE (as sent, without
+                       its CR, e.g. @05PX) arrives for the COUNTth time (default 1);
+                       the device hears it, its answer is lost with the port
   quit
 )";
 

@@ -19,6 +19,21 @@ void SimHub::advanceUs(qint64 us) {
     nowUs_ += us;
 }
 
+void SimHub::vanishAfter(int number, const QByteArray& line, int nth) {
+    triggers_.append({number, line, nth});
+}
+
+void SimHub::lineWritten(int number, const QByteArray& line) {
+    for (auto it = triggers_.begin(); it != triggers_.end(); ++it) {
+        if (it->port == number && (it->line.isEmpty() || it->line == line) &&
+            --it->remaining <= 0) {
+            triggers_.erase(it);
+            vanish(number);
+            return;
+        }
+    }
+}
+
 QStringList SimHub::lines(int port) const {
     QStringList out;
     for (const WireLine& w : wire_) {
@@ -94,6 +109,10 @@ void SimPort::open() {
 
 void SimPort::close() {
     calls << QStringLiteral("close");
+    release();
+}
+
+void SimPort::release() {
     if (open_) {
         hub_.open_.remove(number_);
     }
@@ -102,11 +121,12 @@ void SimPort::close() {
     endlessFromUs_ = -1;
 }
 
-void SimPort::requireUsable() const {
+void SimPort::requireUsable() {
     if (!open_) {
         throw PortError(QStringLiteral("Port is not open"));
     }
     if (hub_.vanished(number_)) {
+        release();
         throw PortError(QStringLiteral("Input/output error"));
     }
 }
@@ -127,10 +147,12 @@ void SimPort::write(const QByteArray& data) {
         hub_.wire_.append({number_, partial_, baud_});
         SimBus* bus = hub_.bus(number_);
         const auto outputs = bus->receive(partial_, baud_, at / 1000);
+        const QByteArray line = partial_.chopped(1);
         partial_.clear();
         for (const SimOutput& o : outputs) {
             schedule(o, at + hub_.turnaroundUs);
         }
+        hub_.lineWritten(number_, line);
     }
 }
 

@@ -24,6 +24,12 @@ class SimHub {
     void vanish(int number) { vanished_.insert(number); }
     void restore(int number) { vanished_.remove(number); }
     bool vanished(int number) const { return vanished_.contains(number); }
+    // The port vanishes right after a line (as written, without its CR, e.g. "@05PX"; an empty
+    // text stands for any line) has gone out on it for the nth time: the device hears that line,
+    // its answer is lost with the port. Lets a test unplug the adapter in the middle of a run.
+    void vanishAfter(int number, const QByteArray& line, int nth = 1);
+    // SimPort reports each line it writes.
+    void lineWritten(int number, const QByteArray& line);
 
     qint64 nowUs() const { return nowUs_; }
     qint64 nowMs() const { return nowUs_ / 1000; }
@@ -45,13 +51,21 @@ class SimHub {
     QSet<int> open_;
 
   private:
+    struct VanishTrigger {
+        int port;
+        QByteArray line;
+        int remaining;
+    };
     QMap<int, std::shared_ptr<SimBus>> buses_;
     QSet<int> vanished_;
+    QList<VanishTrigger> triggers_;
     qint64 nowUs_ = 0;
 };
 
 // A SerialPort on a SimHub: writes reach the simulated devices at once, their replies arrive on
-// the virtual clock, waits advance that clock instead of sleeping.
+// the virtual clock, waits advance that clock instead of sleeping. Like the real port, an
+// operation that finds its port vanished throws and leaves the port closed: the handle of an
+// unplugged adapter stays dead even when the adapter comes back.
 class SimPort : public SerialPort {
   public:
     explicit SimPort(SimHub& hub);
@@ -81,7 +95,8 @@ class SimPort : public SerialPort {
         qint64 atUs;
         char byte;
     };
-    void requireUsable() const;
+    void requireUsable();
+    void release();
     void schedule(const SimOutput& output, qint64 startUs);
     void advanceTo(qint64 us);
     qint64 charTimeUs() const;

@@ -24,6 +24,8 @@ struct SimServer::Port {
     qint64 endlessFromUs = -1;  // a device streams without CR from then on
     qint64 nextEndlessUs = 0;
     qint64 endlessGapUs = 0;
+    QByteArray vanishLine;    // the port vanishes once this line (without CR) has come ...
+    int vanishRemaining = 0;  // ... this many more times; 0: no such trigger
 };
 
 SimServer::SimServer(Options options) : options_(std::move(options)), startUs_(0) {
@@ -170,8 +172,43 @@ void SimServer::receive(Port& port, const QByteArray& bytes, qint64 nowUs) {
         for (const SimOutput& o : port.bus.receive(port.partial, baud, arrived / 1000)) {
             enqueue(port, o, arrived + qint64{options_.turnaroundMs} * 1000);
         }
+        const QByteArray line = port.partial.chopped(1);
         port.partial.clear();
+        if (vanishDue(port, line)) {
+            setPresent(port, false);
+            return;
+        }
     }
+}
+
+bool SimServer::vanishDue(Port& port, const QByteArray& line) {
+    if (port.vanishRemaining <= 0 || line != port.vanishLine) {
+        return false;
+    }
+    return --port.vanishRemaining == 0;
+}
+
+void SimServer::setPresent(Port& port, bool present) {
+    if (!present) {
+        port.link.vanish();
+    } else if (!port.link.alive()) {
+        port.link.create();
+    }
+    port.out.clear();
+    port.partial.clear();
+    port.endlessFromUs = -1;
+}
+
+QString SimServer::vanishAfter(const QStringList& words) {
+    Port* p = words.size() > 2 ? port(words[1].toInt()) : nullptr;
+    bool ok = p != nullptr && words.size() <= 4;
+    const int count = words.size() > 3 ? words[3].toInt(&ok) : 1;
+    if (!ok || count < 1) {
+        return QStringLiteral("error: usage 'vanish-after N LINE [COUNT]', see --help");
+    }
+    p->vanishLine = words[2].toLatin1();
+    p->vanishRemaining = count;
+    return QStringLiteral("ok");
 }
 
 void SimServer::enqueue(Port& port, const SimOutput& output, qint64 startUs) {
@@ -244,15 +281,11 @@ QString SimServer::control(const QString& line) {
         if (!p) {
             return QStringLiteral("error: no such port");
         }
-        if (verb == QLatin1String("vanish")) {
-            p->link.vanish();
-        } else if (!p->link.alive()) {
-            p->link.create();
-        }
-        p->out.clear();
-        p->partial.clear();
-        p->endlessFromUs = -1;
+        setPresent(*p, verb == QLatin1String("restore"));
         return QStringLiteral("ok");
+    }
+    if (verb == QLatin1String("vanish-after")) {
+        return vanishAfter(words);
     }
     SimDevice* d = words.size() > 2 ? device(words[1]) : nullptr;
     if (!d) {

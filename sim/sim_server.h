@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 #include <deque>
 #include <functional>
@@ -44,6 +45,9 @@ class SimServer {
     void receive(Port& port, const QByteArray& bytes, qint64 nowUs);
     void flush(Port& port, qint64 nowUs);
     void enqueue(Port& port, const SimOutput& output, qint64 startUs);
+    bool vanishDue(Port& port, const QByteArray& line);
+    void setPresent(Port& port, bool present);
+    QString vanishAfter(const QStringList& words);
     qint64 charTimeUs(const Port& port) const;
     Port* port(int number);
     SimDevice* device(const QString& id);

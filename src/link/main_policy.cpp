@@ -7,6 +7,11 @@ MainPolicy::MainPolicy(SerialPort& port, ConnectionValues& values, MainLinkHost&
     : port_(port), values_(values), host_(host) {}
 
 QString MainPolicy::SendReceive(const QString& command) {
+    // After a port failure the window keeps no line: a sequence still running (a tick, a click,
+    // a device-ID pick) must not write to the closed port and repeat both messages per command.
+    if (!values_.ComPortStatus) {
+        return QString();
+    }
     const ExchangeResult result =
         exchange(port_, values_.ComAddress, command, {ARMode, ARMode ? 2 : 1});
     switch (result.status) {
@@ -17,11 +22,15 @@ QString MainPolicy::SendReceive(const QString& command) {
             host_.showNoCommunication();
             return QStringLiteral("0");
         case ExchangeResult::Status::PortFailure:
-            host_.tell(kCommunicationError + result.error);
-            portUnavailable();
+            portFailed(result.error);
             return QString();
     }
     return QString();
+}
+
+void MainPolicy::portFailed(const QString& description) {
+    host_.tell(kCommunicationError + description);
+    portUnavailable();
 }
 
 void MainPolicy::portUnavailable() {

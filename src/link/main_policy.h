@@ -25,8 +25,13 @@ class MainPolicy {
 
     bool ARMode = false;
 
-    // Reply payload; "0" when the device is silent; "" after a port failure.
+    // Reply payload; "0" when the device is silent; "" after a port failure. Once the port has
+    // been given up (ComPortStatus false) nothing is written and "" comes back at once.
     QString SendReceive(const QString& command);
+
+    // The line failed under the window (an exchange, or the terminal pane's own reading): the
+    // user is told "Communication Error! " with the reason, then the port is given up.
+    void portFailed(const QString& description);
 
     // The port cannot be used (start-up open failed, or a failure during an exchange after its
     // own message): flags cleared, "Invalid Port" shown, the user told, the port closed.

@@ -13,7 +13,10 @@ QString portDevicePath(int number) {
     return QStringLiteral("COM%1").arg(number);
 #else
     const QString link = portsFolder() + QStringLiteral("/com%1").arg(number);
-    if (QFileInfo(link).exists()) {
+    // A link whose adapter is unplugged still names the user's port: opening it then fails,
+    // rather than quietly reaching the serial port the default names.
+    const QFileInfo info(link);
+    if (info.exists() || info.isSymLink()) {
         return link;
     }
     return QStringLiteral("/dev/ttyS%1").arg(number - 1);

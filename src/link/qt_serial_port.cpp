@@ -2,6 +2,8 @@
 
 #include <QStringList>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 
 #include "link/port_names.h"
 
@@ -131,6 +133,7 @@ bool QtSerialPort::isOpen() const {
 
 void QtSerialPort::write(const QByteArray& data) {
     requireOpen();
+    errno = 0;
     if (port_.write(data) != data.size()) {
         fail();
     }
@@ -138,6 +141,7 @@ void QtSerialPort::write(const QByteArray& data) {
     // own time for the bytes plus a second.
     const LineSettings s = parseSettings(settings_);
     const int lineMs = static_cast<int>(qint64{data.size()} * 10 * 1000 / s.baud);
+    errno = 0;
     if (!port_.waitForBytesWritten(1000 + lineMs)) {
         fail();
     }
@@ -166,6 +170,7 @@ bool QtSerialPort::waitForInput(int ms) {
 
 void QtSerialPort::applySettings() {
     const LineSettings s = parseSettings(settings_);
+    errno = 0;
     const bool ok = port_.setBaudRate(s.baud) && port_.setParity(s.parity) &&
                     port_.setDataBits(s.dataBits) && port_.setStopBits(s.stopBits) &&
                     port_.setFlowControl(QSerialPort::NoFlowControl);
@@ -175,6 +180,7 @@ void QtSerialPort::applySettings() {
 }
 
 void QtSerialPort::applyDtr() {
+    errno = 0;
     if (!port_.setDataTerminalReady(dtr_)) {
         // A pseudo-terminal has no modem lines and refuses DTR; that is no failure. Any other
         // refusal is.
@@ -193,6 +199,7 @@ void QtSerialPort::requireOpen() const {
 
 // Lets QSerialPort pull what the driver has received, waiting at most ms for it.
 void QtSerialPort::pollInput(int ms) {
+    errno = 0;
     if (port_.waitForReadyRead(ms)) {
         return;
     }
@@ -208,10 +215,21 @@ void QtSerialPort::pollInput(int ms) {
 }
 
 void QtSerialPort::fail() {
-    const QString description = port_.errorString();
+    const QString description = failureDescription();
     if (port_.isOpen()) {
         port_.close();
     }
     port_.clearError();
     throw PortError(description);
+}
+
+// Each call that may fail starts with errno cleared. A line that was hung up (adapter unplugged)
+// reads as an end of file, which sets no errno: QSerialPort then reports only "Unknown error".
+// A write to such a line fails with EIO, so that is the reason the user is given.
+QString QtSerialPort::failureDescription() const {
+    if (errno == 0 &&
+        (port_.error() == QSerialPort::ReadError || port_.error() == QSerialPort::ResourceError)) {
+        return QString::fromLocal8Bit(std::strerror(EIO));
+    }
+    return port_.errorString();
 }

@@ -29,6 +29,7 @@ class QtSerialPort : public SerialPort {
     void requireOpen() const;
     void pollInput(int ms);
     [[noreturn]] void fail();
+    QString failureDescription() const;
 
     QSerialPort port_;
     int number_ = 1;

@@ -71,8 +71,12 @@ bool Identification::identifyAndRead() {
         return true;
     }
     comm_.showCommunicationOk();
-    comm_.Version->setText(session_.SendReceive(QStringLiteral("VER")));
-    if (!v.ComPortStatus || !readSyncComparison() || !readSyncPosition() || !readSyncComparison()) {
+    const QString version = session_.SendReceive(QStringLiteral("VER"));
+    if (!v.ComPortStatus) {
+        return false;  // the port failed: its path has shown "???"
+    }
+    comm_.Version->setText(version);
+    if (!readSyncComparison() || !readSyncPosition() || !readSyncComparison()) {
         return false;
     }
     const QString name = session_.SendReceive(QStringLiteral("DN"));
@@ -138,6 +142,9 @@ void Identification::SelectedDeviceID_Click() {
     }
     comm_.showCommunicationOk();
     const QString version = session_.SendReceive(QStringLiteral("VER"));
+    if (!v.ComPortStatus) {
+        return;  // the port failed: its path has shown "???" and given the port up
+    }
     comm_.Version->setText(version);
     if (const QString warning = firmwareWarning(version); !warning.isEmpty()) {
         prompter_.info(warning);

@@ -26,7 +26,7 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       motion_(session_, control, status, profile_),
       onTheFlyCommands_(session_, onTheFly, *services.prompter),
       outputs_(session_, dio, sync, *services.prompter),
-      terminalCommands_(session_, terminal, comm.SelectedDeviceID, *services.prompter) {
+      terminalCommands_(session_, terminal, comm.SelectedDeviceID) {
     setObjectName(QStringLiteral("MainControlForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
     Timer1->setInterval(1);
@@ -187,6 +187,9 @@ void MainControlForm::showNoCommunication() {
 }
 
 void MainControlForm::showInvalidPort() {
+    // Nothing brings the port back in this window, so the 1 ms timer stops rather than tick on
+    // a closed port until the window is closed.
+    Timer1->stop();
     comm.showInvalidPort();
     identification_.selectDeviceId(session_.values.ComAddress);
     comm.showUnknownDevice();

@@ -4,12 +4,10 @@
 #include <QKeyEvent>
 
 #include "link/exchange.h"
-#include "link/messages.h"
 #include "link/reply_reader.h"
 #include "main_window/main_session.h"
 #include "main_window/terminal_pane.h"
 #include "main_window/user_handler.h"
-#include "widgets/prompter.h"
 
 std::optional<QString> readPaneReply(SerialPort& port) {
     QByteArray reply;
@@ -28,8 +26,8 @@ std::optional<QString> readPaneReply(SerialPort& port) {
 }
 
 TerminalPaneCommands::TerminalPaneCommands(MainSession& session, TerminalPane& pane,
-                                           QComboBox* selectedDeviceId, Prompter& prompter)
-    : session_(session), pane_(pane), prompter_(prompter) {
+                                           QComboBox* selectedDeviceId)
+    : session_(session), pane_(pane) {
     for (int id = 0; id <= 99; ++id) {
         pane.DeviceIDComboTerminal->addItem(QStringLiteral("%1").arg(id, 2, 10, QLatin1Char('0')));
     }
@@ -77,7 +75,9 @@ void TerminalPaneCommands::sendLine() {
         try {
             exchangeLine(line);
         } catch (const PortError& e) {
-            prompter_.info(kCommunicationError + e.description());
+            // The window's own port has failed: the same path as a failed exchange, so that the
+            // next tick does not meet the dead port and report it a second time.
+            session_.policy().portFailed(e.description());
         }
     });
 }

@@ -5,7 +5,6 @@
 #include <optional>
 
 class MainSession;
-class Prompter;
 class QComboBox;
 class SerialPort;
 struct TerminalPane;
@@ -16,14 +15,14 @@ struct TerminalPane;
 class TerminalPaneCommands : public QObject {
     Q_OBJECT
   public:
-    TerminalPaneCommands(MainSession& session, TerminalPane& pane, QComboBox* selectedDeviceId,
-                         Prompter& prompter);
+    TerminalPaneCommands(MainSession& session, TerminalPane& pane, QComboBox* selectedDeviceId);
 
     // The pane's ID list shows the window's device ID.
     void followDeviceId();
     // F1: the entry shows the last line sent.
     void recallPreviousCommand();
     // Enter: sends the entry's line when the device is communicating and the line is not empty.
+    // A failure of the port takes the window's port-failure path.
     void sendLine();
 
   protected:
@@ -34,7 +33,6 @@ class TerminalPaneCommands : public QObject {
 
     MainSession& session_;
     TerminalPane& pane_;
-    Prompter& prompter_;
 };
 
 // Reads one reply line as it comes (its CR not included), waiting at most 500 empty reads of 1 ms

@@ -50,18 +50,25 @@ std::optional<QString> sendTerminalLine(SerialPort& port, bool portOpen, const Q
         log(QStringLiteral("<Com Port Error") + kLineEnd);
         return std::nullopt;
     }
+    bool answerBegun = false;
     try {
         port.write(frame);
         if (const int ms = commandDelayMs(command); ms > 0) {
             port.delay(ms);
         }
         log(QStringLiteral("<"));
+        answerBegun = true;
         if (*id == QLatin1String("00")) {
             log(QStringLiteral("BROADCAST SENT!") + kLineEnd);
             return std::nullopt;
         }
         logReply(port, log);
     } catch (const PortError& e) {
+        // The answer line keeps what came, and ends there: the next line sent starts a line of
+        // its own in the log and in a saved file.
+        if (answerBegun) {
+            log(kLineEnd);
+        }
         return e.description();
     }
     return std::nullopt;

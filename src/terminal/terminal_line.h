@@ -19,6 +19,7 @@ using TerminalLogSink = std::function<void(const QString&)>;
 // included), "NO REPLY!" after 100 ms of silence, "BROADCAST SENT!" for ID "00" (nothing is
 // read), or "Com Port Error" when the port is not open; each answer ends with CR LF.
 // Returns the failure's description when the ID is no number (nothing logged or sent) or the
-// port fails (the log keeps what came so far); nothing when the line went through.
+// port fails (the log keeps what came so far, its answer line ended); nothing when the line went
+// through.
 std::optional<QString> sendTerminalLine(SerialPort& port, bool portOpen, const QString& idText,
                                         const QString& command, const TerminalLogSink& log);

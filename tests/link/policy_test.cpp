@@ -66,6 +66,13 @@ TEST_F(PolicyTest, MainWindowPortFailureRunsTheWholeFailurePath) {
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(host.events, QStringList({"tell:Communication Error! Input/output error",
                                         "invalid port", QString("tell:") + kPortNotAvailable}));
+
+    // A sequence still running after the failure neither writes nor repeats the messages.
+    hub.restore(1);
+    hub.clearLines();
+    EXPECT_EQ(policy.SendReceive("EX"), "");
+    EXPECT_TRUE(hub.lines().isEmpty());
+    EXPECT_EQ(host.events.size(), 3);
 }
 
 TEST_F(PolicyTest, ParameterWindowReportsEachFailureItsOwnWay) {

@@ -22,6 +22,9 @@ TEST(PortNames, ALinkInThePortsFolderWinsOverTheSerialDefault) {
     EXPECT_EQ(portDevicePath(12), portsFolder() + "/com12");
     EXPECT_EQ(portDevicePath(1), "/dev/ttyS0");  // com1 has no link
     EXPECT_EQ(portDevicePath(2), "/dev/ttyS1");  // nor does com2 ("com12" is not "com1"+"2")
+    // The adapter behind com3 is unplugged: com3 stays the link, it does not become ttyS2.
+    ASSERT_TRUE(QFile::link(config.filePath("ttyUSB-unplugged"), portsFolder() + "/com3"));
+    EXPECT_EQ(portDevicePath(3), portsFolder() + "/com3");
 
     if (saved.isNull()) {
         qunsetenv("XDG_CONFIG_HOME");

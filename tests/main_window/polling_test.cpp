@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "link/messages.h"
 #include "main_window/main_control_form.h"
 #include "support/sim_rig.h"
 #include "widgets/status_colors.h"
@@ -217,42 +216,6 @@ TEST_F(PollingTest, AReplyThatIsNoNumberEndsTheTickButNotTheRotation) {
     tickAt(5, {"0", "0", "0", "2", "ERR"});
     EXPECT_EQ(form->status.Stat->text(), "ACCEL");  // written before the bad reply
     EXPECT_EQ(form->status.PosGuardStatus->text(), "NA");
-}
-
-TEST_F(PollingTest, APortFailureStopsTheTickAtOnce) {
-    const struct {
-        const char* failOn;
-        bool comStatus;
-        int step;
-        QStringList replies;
-        QStringList sent;
-    } cases[] = {
-        {"PX", true, 1, {"0", "0"}, {"AR", "EX"}},
-        {"ID", false, 1, {}, {}},
-        {"LT=1", true, 4, {"0", "0", "0", "1"}, {"AR", "EX", "PX", "LTS"}},  // in the echo
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.failOn);
-        start();
-        form->session().values.ComStatus = c.comStatus;
-        const QByteArray trigger = QByteArray("@05") + c.failOn + "\r";
-        onWrite = [&](const QByteArray& data) {
-            if (data == trigger) {
-                rig.hub.vanish(1);
-            }
-        };
-        EXPECT_EQ(tickAt(c.step, c.replies), c.sent);
-        EXPECT_EQ(rig.prompter.messages(),
-                  QStringList({QString(kCommunicationError) + "Input/output error",
-                               QString(kPortNotAvailable)}));
-        EXPECT_EQ(form->comm.ComStatusDisplay->text(), "Invalid Port");
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_TRUE(tick().isEmpty());
-        }
-        EXPECT_EQ(rig.prompter.messages().size(), 2);
-        onWrite = nullptr;
-        rig.hub.restore(1);
-    }
 }
 
 TEST_F(PollingTest, FollowingTheDeviceEchoesHarmlessly) {

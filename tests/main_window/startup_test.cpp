@@ -256,17 +256,6 @@ TEST_F(StartupTest, AChildWindowHasThePortWhileItIsShown) {
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
 }
 
-TEST_F(StartupTest, APortThatCannotBeReopenedIsShownAsInvalid) {
-    start();
-    rig.modal.scripts.append([&](QDialog&) { rig.hub.vanish(1); });
-    QDialog child;
-    form->showChild(child);
-    EXPECT_FALSE(form->session().values.ComPortStatus);
-    EXPECT_FALSE(form->session().PausePolling);
-    EXPECT_EQ(form->comm.ComStatusDisplay->text(), "Invalid Port");
-    EXPECT_EQ(rig.prompter.messages(), QStringList{kPortNotAvailable});
-}
-
 TEST_F(StartupTest, WithoutAnOpenPortTheChildStillOpens) {
     start("05", 4);
     rig.prompter.clear();

@@ -1,6 +1,5 @@
 #include <QTest>
 
-#include "link/messages.h"
 #include "main_form_fixture.h"
 
 namespace {
@@ -102,17 +101,6 @@ TEST_F(TerminalPaneTest, SilenceReplacesAPartialReply) {
     EXPECT_EQ(reply(), "NO REPLY!");
     EXPECT_TRUE(values().ComStatus);
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
-}
-
-TEST_F(TerminalPaneTest, APortFailureIsReportedAndTheWindowGoesOn) {
-    rig.hub.vanish(1);
-    enter("VER");
-    EXPECT_EQ(rig.prompter.messages(),
-              QStringList{QString(kCommunicationError) + "Input/output error"});
-    EXPECT_EQ(pane().SendTerminalText->text(), "VER");  // nothing went out, nothing is lost
-    rig.hub.restore(1);
-    enter("VER");
-    EXPECT_EQ(reply(), "V340");
 }
 
 }  // namespace

@@ -37,4 +37,25 @@ TEST(SimServer, ControlLinesNameADeviceByIdOrByPortAndId) {
     }
 }
 
+TEST(SimServer, VanishAfterNamesAPortALineAndACount) {
+    QTemporaryDir dir;
+    SimServer::Options options;
+    options.portsDir = dir.path();
+    SimServer server(options);
+    server.addPort(3).addDevice(5);
+    const QString usage = "error: usage 'vanish-after N LINE [COUNT]', see --help";
+    const struct {
+        const char* line;
+        QString reply;
+    } cases[] = {
+        {"vanish-after 3 @05PX", "ok"},    {"vanish-after 3 @05PX 4", "ok"},
+        {"vanish-after 4 @05PX", usage},   {"vanish-after 3", usage},
+        {"vanish-after 3 @05PX 0", usage}, {"vanish-after 3 @05PX x", usage},
+        {"vanish-after 3 @05 PX", usage},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(server.control(c.line), c.reply) << c.line;
+    }
+}
+
 }  // namespace
