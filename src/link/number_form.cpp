@@ -64,14 +64,17 @@ std::optional<int64_t> readWholeNumber(const QString& text, int64_t min, int64_t
     if (!splitNumber(text.mid(begin, end - begin), negative, whole, fraction)) {
         return std::nullopt;
     }
-    // Magnitudes beyond 2^62 are out of every range this program uses; stop before overflow.
+    // Magnitudes beyond 2^62 are out of every range this program uses. The test comes before
+    // the digit is taken in: after it, an overflow would already have wrapped the value around
+    // (2^64 + 5 would read as 5).
     constexpr int64_t kCap = int64_t{1} << 62;
     int64_t magnitude = 0;
     for (QChar c : whole) {
-        magnitude = magnitude * 10 + (c.unicode() - '0');
-        if (magnitude > kCap) {
+        const int digit = c.unicode() - '0';
+        if (magnitude > (kCap - digit) / 10) {
             return std::nullopt;
         }
+        magnitude = magnitude * 10 + digit;
     }
     if (roundsUp(fraction, magnitude % 2 == 1)) {
         ++magnitude;

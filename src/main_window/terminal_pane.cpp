@@ -14,7 +14,6 @@ TerminalPane::TerminalPane()
       Command1(named<QPushButton>("Command1", QStringLiteral("Send"))) {
     DeviceIDComboTerminal->setEditable(false);
     ReceiveTerminalText->setReadOnly(true);
-    Sent->setVisible(false);  // kept for its name; no operation uses it
     SendTerminalText->setPlaceholderText(QStringLiteral("command, Enter sends, F1 recalls"));
 
     auto* grid = new QGridLayout(frame);
@@ -25,4 +24,8 @@ TerminalPane::TerminalPane()
     grid->addWidget(new QLabel(QStringLiteral("Response:")), 1, 0);
     grid->addWidget(ReceiveTerminalText, 1, 1, 1, 3);
     grid->setColumnStretch(2, 1);
+    // Kept for its name, hidden: no operation uses it. It belongs to the frame like every other
+    // control, so that the window finds it and deletes it with itself.
+    Sent->setParent(frame);
+    Sent->setVisible(false);
 }

@@ -25,6 +25,17 @@ QString flag(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+// A line of the file cannot hold a line break: a text with one (a pasted block, a device reply
+// with a line feed) would push every later value onto the wrong line. Each becomes a blank.
+QString oneLine(QString text) {
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            c = QLatin1Char(' ');
+        }
+    }
+    return text;
+}
+
 // Reads one line into the values; false when the line cannot be used.
 using LineRule = std::function<bool(const QString&, Values&)>;
 
@@ -122,7 +133,7 @@ QByteArray writeParameterFile(const ParameterFileValues& v) {
     };
     QByteArray bytes;
     for (const QString& line : lines) {
-        bytes += line.toLatin1() + "\r\n";
+        bytes += oneLine(line).toLatin1() + "\r\n";
     }
     return bytes;
 }

@@ -36,7 +36,8 @@ struct ParameterFileValues {
 inline constexpr int kParameterFileLines = 21;
 
 // The file's bytes. Empty texts of lines 2 and 4 to 11 are written as "0"; lines 18 and 21 keep
-// the old number form with a blank on either side (" 1 ").
+// the old number form with a blank on either side (" 1 "). A line break inside a text is
+// written as a blank, so that the file keeps its 21 lines.
 QByteArray writeParameterFile(const ParameterFileValues& values);
 
 // Writes the file whole or not at all: a failed save leaves an existing file of that name as it

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "connect/search_com.h"
 #include "connect/select_com_form.h"
@@ -42,6 +44,19 @@ struct RealDialog {
     SelectComForm form{services, dir.filePath("nvq-can.ini")};
 };
 
+// How often the simulator's log holds the text, once it holds it that often or after a few
+// seconds: the simulator logs a line when it handles it, which may be a moment after the scan
+// has sent it and moved on (a slow build, a busy machine).
+qsizetype loggedCount(const SimProcess& sim, const QString& text, qsizetype expected) {
+    QDeadlineTimer deadline(3000);
+    qsizetype count = sim.log().count(text);
+    while (count < expected && !deadline.hasExpired()) {
+        QThread::msleep(20);
+        count = sim.log().count(text);
+    }
+    return count;
+}
+
 TEST(Search, SearchFindsTheFirstDeviceOnTheSimulatedPorts) {
     SimProcess sim(kTwoLinks);
     ASSERT_TRUE(sim.started());
@@ -64,7 +79,7 @@ TEST(Search, SearchAllListsTheDevicesOfBothPorts) {
                                                  "Found on Com Port:4 Baud:115200 ID:01\r\n"
                                                  "Found on Com Port:4 Baud:115200 ID:02\r\n"});
     EXPECT_EQ(d.selection(), QStringList({"COM1", "9600", "01"}));
-    EXPECT_EQ(sim.log().count("COM4 -> @09DN"), 5) << "every baud rate of COM4 was tried";
+    EXPECT_EQ(loggedCount(sim, "COM4 -> @09DN", 5), 5) << "every baud rate of COM4 was tried";
 }
 
 }  // namespace

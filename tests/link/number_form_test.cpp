@@ -37,6 +37,10 @@ TEST(NumberForm, ReadsWholeNumbersAsEntriesAndRepliesAreWritten) {
         {"2147483648", std::nullopt},
         {"-2147483649", std::nullopt},
         {"99999999999999999999999999", std::nullopt},
+        {"9999999999999999999", std::nullopt},   // one digit past 2^63
+        {"18446744073709551621", std::nullopt},  // 2^64 + 5 must not wrap around to 5
+        {"-18446744073709551616", std::nullopt},
+        {"000000000000000000000000042", 42},  // leading zeros are no magnitude
         {"", std::nullopt},
         {"   ", std::nullopt},
         {"abc", std::nullopt},

@@ -87,6 +87,31 @@ TEST(ParameterFile, TextLinesKeepEveryByte) {
     EXPECT_EQ(writeParameterFile(read.values), file);
 }
 
+TEST(ParameterFile, LineBreaksInTextsDoNotShiftTheLaterLines) {
+    // A box can hold a line break (pasted text, a device reply with a line feed); the file
+    // cannot. Every other value must still land on its own line.
+    const struct {
+        QString ParameterFileValues::*field;
+        const char* text;
+        const char* stored;
+    } cases[] = {
+        {&ParameterFileValues::LCA, "3\n00", "3 00"},
+        {&ParameterFileValues::runCurrent, "\r\n", "  "},
+        {&ParameterFileValues::posGuardIdleTime, "1\r", "1 "},
+        {&ParameterFileValues::doBoot, "0\r\n5", "0  5"},
+        {&ParameterFileValues::eoBoot, "\n", " "},
+    };
+    for (const auto& c : cases) {
+        ParameterFileValues v = example();
+        v.*c.field = QString::fromLatin1(c.text);
+        const ParameterFileRead read = readParameterFile(writeParameterFile(v));
+        ASSERT_EQ(read.usableLines, 21) << c.text;
+        EXPECT_EQ(read.values.*c.field, c.stored);
+        EXPECT_EQ(read.values.eoBoot, c.field == &ParameterFileValues::eoBoot ? c.stored : "0");
+        EXPECT_TRUE(read.values.returnZero) << c.text;
+    }
+}
+
 TEST(ParameterFile, ReadingStopsAtTheFirstUnusableLine) {
     // Line number -> replacement, and how many lines stay usable.
     const struct {

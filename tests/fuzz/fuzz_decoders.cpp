@@ -1,0 +1,179 @@
+// Arbitrary reply texts through the status panel's reading of the coded queries, and arbitrary
+// words through the bit rules. The first byte picks the query, the rest is its reply. Whatever
+// the reply, the panel shows exactly what the documented rules give for the number it reads as,
+// changes no control that belongs to another query, and changes nothing at all for a reply that
+// is no number.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMap>
+#include <cstring>
+
+#include "fuzz_support.h"
+#include "link/number_form.h"
+#include "link/reply_helpers.h"
+#include "main_window/control_panel.h"
+#include "main_window/dio_panel.h"
+#include "main_window/latch_panel.h"
+#include "main_window/status_decoders.h"
+#include "main_window/status_panel.h"
+#include "main_window/status_view.h"
+#include "main_window/sync_panel.h"
+
+namespace {
+
+// The bits a word shows: bits 23 to 0, only bits 0 to 22 of a word of 2^24 or more, none of a
+// negative word.
+int32_t shownBits(int32_t v) {
+    if (v < 0) {
+        return 0;
+    }
+    return v >= (1 << 24) ? (v & 0x7FFFFF) : v;
+}
+
+bool bit(int32_t v, int n) {
+    return (shownBits(v) >> n & 1) != 0;
+}
+
+QString motionText(int32_t m) {
+    const char* text = "IDLE";
+    for (const auto& [n, t] :
+         {std::pair{7, "+LIM ERR"}, {6, "-LIM ERR"}, {2, "DECEL"}, {1, "ACCEL"}, {0, "CONST"}}) {
+        if (bit(m, n)) {
+            text = t;
+            break;
+        }
+    }
+    return QString::fromLatin1(text);
+}
+
+QString armedText(int32_t v) {
+    static const char* const texts[] = {"OFF", "WAITING", "ON"};
+    return v >= 0 && v <= 2 ? QString::fromLatin1(texts[v]) : QString::number(v);
+}
+
+QString onOff(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void checkBitRules(int32_t a, int32_t b) {
+    fuzzCheck(BitAnd(a, b) == (shownBits(a) & shownBits(b)), "BitAnd keeps the shown bits");
+    fuzzCheck(BitOr(a, b) == (shownBits(a) | shownBits(b)), "BitOr keeps the shown bits");
+    const MotionStatus s = decodeMotionStatus(a);
+    fuzzCheck(s.text == motionText(a), "motion text by priority");
+    fuzzCheck(s.home == bit(a, 3) && s.negLimit == bit(a, 4) && s.posLimit == bit(a, 5) &&
+                  s.latchInput == bit(a, 8) && s.zIndex == bit(a, 9),
+              "motion lamps follow their bits");
+}
+
+// Every display of the five frames by name: texts, lamps and check boxes ("1"/"0").
+using Shown = QMap<QString, QString>;
+
+struct Panels {
+    StatusPanel status;
+    ControlPanel control;
+    DioPanel dio;
+    LatchPanel latch;
+    SyncPanel sync;
+    StatusView view{status, control, dio, latch, sync};
+
+    Shown shown() const {
+        Shown s;
+        for (QWidget* frame : {status.frame, control.frame, dio.frame, latch.frame, sync.frame}) {
+            for (const QLineEdit* e : frame->findChildren<QLineEdit*>()) {
+                s[e->objectName()] = e->text();
+            }
+            for (const Lamp* l : frame->findChildren<Lamp*>()) {
+                s[l->objectName()] = onOff(l->isOn());
+            }
+            for (const QCheckBox* c : frame->findChildren<QCheckBox*>()) {
+                s[c->objectName()] = onOff(c->isChecked());
+            }
+        }
+        return s;
+    }
+};
+
+// A coded query: how the view shows its reply and what the rules say it shows for a value.
+struct Query {
+    bool (StatusView::*show)(const QString&);
+    void (*expect)(int32_t, Shown&);
+};
+
+const Query kQueries[] = {
+    {&StatusView::showCurrent, [](int32_t v, Shown& s) { s["CurCurrent"] = QString::number(v); }},
+    {&StatusView::showLatchState,
+     [](int32_t v, Shown& s) {
+         s["LatchStat"] = armedText(v);
+         if (v >= 0 && v <= 2) {
+             s["EnableLatch"] = onOff(v != 0);
+         }
+     }},
+    {&StatusView::showSyncState, [](int32_t v, Shown& s) { s["SyncStat"] = armedText(v); }},
+    {&StatusView::showMotionStatus,
+     [](int32_t v, Shown& s) {
+         s["Stat"] = motionText(v);
+         s["Home"] = onOff(bit(v, 3));
+         s["NegLim"] = onOff(bit(v, 4));
+         s["PosLim"] = onOff(bit(v, 5));
+         s["LatchIn"] = onOff(bit(v, 8));
+         s["ZIndex"] = onOff(bit(v, 9));
+     }},
+    {&StatusView::showPosGuard,
+     [](int32_t v, Shown& s) {
+         static const char* const texts[] = {
+             "IDLE",     "MOVING",    "CORRECTING", "STOPPING",  "ABORTING", "JOGGING", "HOMING",
+             "Z-HOMING", "ERR-RANGE", "ERR-ATMPT",  "ERR-STALL", "ERR-LIM",  "NA"};
+         if (v >= 0 && v <= 12) {
+             s["PosGuardStatus"] = QString::fromLatin1(texts[v]);
+         }
+     }},
+    {&StatusView::showInputs,
+     [](int32_t v, Shown& s) {
+         for (int i = 0; i < 6; ++i) {
+             s[QStringLiteral("In%1").arg(i + 1)] = onOff(bit(v, i));
+         }
+     }},
+    {&StatusView::showOutputs,
+     [](int32_t v, Shown& s) {
+         for (int i = 0; i < 3; ++i) {
+             s[QStringLiteral("DO%1").arg(i + 1)] = onOff(bit(v, i));
+         }
+     }},
+    {&StatusView::showSCurve, [](int32_t v, Shown& s) { s["Scv"] = onOff(v == 1); }},
+    {&StatusView::showEnable, [](int32_t v, Shown& s) { s["EnableStat"] = onOff(v == 1); }},
+    {&StatusView::showMoveMode,
+     [](int32_t v, Shown& s) {
+         s["MoveMode"] = v == 1 ? QStringLiteral("INC") : QStringLiteral("ABS");
+     }},
+};
+
+Panels& panels() {
+    ensureGuiApp();
+    static Panels* p = new Panels;
+    return *p;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    const QByteArray rest = inputBytes(data, size, 1);
+    if (rest.size() >= 8) {
+        int32_t words[2];
+        memcpy(words, rest.constData(), sizeof words);
+        checkBitRules(words[0], words[1]);
+    }
+    const Query& query = kQueries[data[0] % std::size(kQueries)];
+    const QString reply = QString::fromLatin1(rest);
+    Panels& p = panels();
+    Shown expected = p.shown();
+    const std::optional<int32_t> value = readInt32(reply);
+    if (value) {
+        query.expect(*value, expected);
+    }
+    fuzzCheck((p.view.*query.show)(reply) == value.has_value(), "shows exactly the numbers");
+    fuzzCheck(p.shown() == expected, "the panel shows what the rules give, and nothing else");
+    return 0;
+}
