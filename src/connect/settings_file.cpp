@@ -18,11 +18,15 @@ QStringList baudRateEntries() {
             QStringLiteral("57600"), QStringLiteral("115200")};
 }
 
+// Built once: the scan asks for an ID at every step.
 QStringList deviceIdEntries() {
-    QStringList entries;
-    for (int i = 1; i <= 99; ++i) {
-        entries << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
-    }
+    static const QStringList entries = [] {
+        QStringList ids;
+        for (int i = 1; i <= 99; ++i) {
+            ids << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        }
+        return ids;
+    }();
     return entries;
 }
 

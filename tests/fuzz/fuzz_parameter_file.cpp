@@ -45,10 +45,11 @@ bool sameValues(const Values& a, const Values& b) {
            a.edoEnable == b.edoEnable && a.returnZero == b.returnZero;
 }
 
-// What a file holds of the values: the seven polarity bits, "0" for an empty number text, and
-// a blank for each line break in a text (a line of the file cannot hold one).
+// What a file holds of the values: the seven polarity pairs as the window shows them (a negative
+// or oversized word shows its own way), "0" for an empty number text, and a blank for each line
+// break in a text (a line of the file cannot hold one).
 Values asStored(Values v) {
-    v.polarity &= 1 | 2 | 16 | 32 | 64 | 128 | 256;
+    v.polarity = polarityWord(polarityFromWord(v.polarity));
     const auto oneLine = [](QString& text) {
         text.replace(QLatin1Char('\r'), QLatin1Char(' '))
             .replace(QLatin1Char('\n'), QLatin1Char(' '));
