@@ -47,3 +47,9 @@ double runEventLoopFor(int ms) {
     loop.exec();
     return clock.nsecsElapsed() / 1e9;
 }
+
+void preferOffscreen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}

@@ -20,3 +20,7 @@ struct BenchWindow {
 // Runs the event loop, and with it the window's polling timer, for ms milliseconds; returns the
 // seconds it really ran. It quits between ticks, so counts taken after it hold whole exchanges.
 double runEventLoopFor(int ms);
+
+// Benches draw nothing a person needs to see: offscreen unless QT_QPA_PLATFORM names a platform.
+// Call before the application object is made.
+void preferOffscreen();

@@ -63,9 +63,7 @@ void postClick(const Target& t) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    preferOffscreen();
     QApplication app(argc, argv);
     const int clicks = argc > 1 ? std::max(1, atoi(argv[1])) : 30;
     SimProcess sim({"--port", "1", "--device", "1:9600", "--pace"});

@@ -87,9 +87,7 @@ bool measure(int baud, const Options& options) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    preferOffscreen();
     QApplication app(argc, argv);
     Options options;
     if (!parseOptions(QCoreApplication::arguments().mid(1), options)) {

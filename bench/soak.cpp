@@ -80,9 +80,7 @@ double pollAndWatch(int seconds, const LineCounts& counts, MemoryTrace& memory) 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    preferOffscreen();
     QApplication app(argc, argv);
     Options options;
     if (!parseOptions(QCoreApplication::arguments().mid(1), options)) {
