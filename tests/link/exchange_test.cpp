@@ -11,14 +11,15 @@ using Status = ExchangeResult::Status;
 
 class ExchangeTest : public ::testing::Test {
   protected:
-    void SetUp() override { open(9600); }
+    void SetUp() override { open(); }
 
-    void open(int baud) {
+    // A fresh line at 9600 with device 07 on it.
+    void open() {
         port.reset();  // a port belongs to its hub: release it first
         hub = std::make_unique<SimHub>();
-        device = &hub->addPort(1).addDevice(7, baud);
+        device = &hub->addPort(1).addDevice(7, 9600);
         port = std::make_unique<SimPort>(*hub);
-        openPort(*port, 1, QString::number(baud));
+        openPort(*port, 1, "9600");
     }
 
     ExchangeResult run(const QString& command, ExchangeOptions options = {}) {
@@ -35,25 +36,29 @@ class ExchangeTest : public ::testing::Test {
 };
 
 TEST_F(ExchangeTest, WritesTheFrameAndReturnsThePayload) {
-    const ExchangeResult r = run("VER");
+    EXPECT_EQ(run("VER").text, device->version);
     EXPECT_EQ(hub->wire_.at(0).line, QByteArray("@07VER\r"));
-    EXPECT_EQ(r.status, Status::Reply);
-    EXPECT_EQ(r.text, device->version);
-}
-
-TEST_F(ExchangeTest, RepliesAreStrippedOfTheAddressPrefix) {
+    // Replies lose "#" and the address; a line feed belongs to the reply. In auto-response mode
+    // the payload follows the first "P" (the next line is appended when none does yet) and a line
+    // without "$" is returned as it is; outside that mode nothing is scanned.
     const struct {
         QByteArray raw;
+        bool arMode;
         QString text;
     } cases[] = {
-        {"#07V322\r", "V322"}, {"V322\r", "V322"},   {"\r", ""},
-        {"#0\r", ""},          {"AB\nC\r", "AB\nC"},  // a line feed belongs to the reply
+        {"#07V322\r", false, "V322"}, {"V322\r", false, "V322"},   {"\r", false, ""},
+        {"#0\r", false, ""},          {"#07\r", false, ""},        {"#07#01X\r", false, "#01X"},
+        {"a#07\r", false, "a#07"},    {"AB\nC\r", false, "AB\nC"}, {"$P123\r", false, "$P123"},
+        {"$P123\r", true, "123"},     {"1P$\r", true, "$"},        {"#07$P9\r", true, "9"},
+        {"$12P\r456\r", true, "456"}, {"NOPE\r", true, "NOPE"},    {"P\r", true, "P"},
     };
+
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.raw.constData());
         device->faults.rawReplies = {c.raw};
-        const ExchangeResult r = run("VER");
-        EXPECT_EQ(r.status, Status::Reply) << c.raw.constData();
-        EXPECT_EQ(r.text, c.text) << c.raw.constData();
+        const ExchangeResult r = run("PX", {c.arMode, c.arMode ? 2 : 1});
+        EXPECT_EQ(r.status, Status::Reply);
+        EXPECT_EQ(r.text, c.text);
     }
 }
 
@@ -73,86 +78,51 @@ TEST_F(ExchangeTest, SpecialCommandsWaitBeforeReading) {
     }
 }
 
-TEST_F(ExchangeTest, SilenceEndsAfter101EmptyReads) {
+TEST_F(ExchangeTest, SilenceEndsAfter101EmptyReadsPerAttempt) {
     device->faults.silent = true;
-    const ExchangeResult r = run("PX");
-    EXPECT_EQ(r.status, Status::NoReply);
+    EXPECT_EQ(run("PX").status, Status::NoReply);
     EXPECT_EQ(elapsedMs, 101);
     EXPECT_EQ(hub->lines().size(), 1);
+    hub->clearLines();
+    EXPECT_EQ(run("PX", {true, 2}).status, Status::NoReply);  // auto-response mode resends once
+    EXPECT_EQ(hub->lines(), QStringList({"@07PX", "@07PX"}));
+    EXPECT_EQ(elapsedMs, 202);
 }
 
 TEST_F(ExchangeTest, LateCharactersStartTheNextReply) {
     device->faults.replyDelayMs = 150;
     EXPECT_EQ(run("ID").status, Status::NoReply);
     device->faults.replyDelayMs = 0;
-    const ExchangeResult next = run("VER");
-    EXPECT_EQ(next.text, device->identity);  // the stale answer to "ID"
-}
-
-TEST_F(ExchangeTest, AutoResponseModeTakesThePayloadAfterTheFirstP) {
-    const struct {
-        QByteArray raw;
-        QString text;
-    } cases[] = {
-        {"$P123\r", "123"}, {"1P$\r", "$"},
-        {"#07$P9\r", "9"},  {"$12P\r456\r", "456"},  // no payload yet: the next line is appended
-        {"NOPE\r", "NOPE"},                          // no "$": returned as it is
-        {"P\r", "P"},
-    };
-    for (const auto& c : cases) {
-        device->faults.rawReplies = {c.raw};
-        const ExchangeResult r = run("PX", {true, 2});
-        EXPECT_EQ(r.status, Status::Reply) << c.raw.constData();
-        EXPECT_EQ(r.text, c.text) << c.raw.constData();
-    }
-    device->faults.rawReplies = {"$P123\r"};
-    EXPECT_EQ(run("PX").text, "$P123");  // outside auto-response mode nothing is scanned
-}
-
-TEST_F(ExchangeTest, AutoResponseModeResendsOnceToASilentDevice) {
-    device->faults.silent = true;
-    const ExchangeResult r = run("PX", {true, 2});
-    EXPECT_EQ(r.status, Status::NoReply);
-    EXPECT_EQ(hub->lines(), QStringList({"@07PX", "@07PX"}));
-    EXPECT_EQ(elapsedMs, 202);
+    EXPECT_EQ(run("VER").text, device->identity);  // the stale answer to "ID"
 }
 
 TEST_F(ExchangeTest, AStreamWithoutCarriageReturnIsBounded) {
-    device->faults.noCR = true;
-    device->faults.endless = true;
-    ExchangeResult r = run("PX");
-    EXPECT_EQ(r.status, Status::NoReply);
-    EXPECT_LT(elapsedMs, 5000);
-
-    open(9600);  // the same at the line's real pace
-    hub->pacing = true;
-    device->faults.noCR = true;
-    device->faults.endless = true;
-    r = run("PX");
-    EXPECT_EQ(r.status, Status::NoReply);
-    EXPECT_LT(elapsedMs, 5000);
-}
-
-TEST_F(ExchangeTest, ATrickleJustInsideTheSilenceLimitIsBounded) {
-    device->faults.noCR = true;
-    device->faults.endless = true;
-    device->faults.trickleMs = 90;  // never 101 empty reads in a row
-    const ExchangeResult r = run("PX");
-    EXPECT_EQ(r.status, Status::NoReply);
-    EXPECT_GT(elapsedMs, 2900);
-    EXPECT_LT(elapsedMs, 3300);
+    const struct {
+        bool pacing;    // at the line's real pace
+        int trickleMs;  // 90: never 101 empty reads in a row
+        qint64 aboveMs, belowMs;
+    } cases[] = {{false, 0, -1, 5000}, {true, 0, -1, 5000}, {false, 90, 2900, 3300}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trickleMs);
+        open();
+        hub->pacing = c.pacing;
+        device->faults.noCR = device->faults.endless = true;
+        device->faults.trickleMs = c.trickleMs;
+        EXPECT_EQ(run("PX").status, Status::NoReply);
+        EXPECT_GT(elapsedMs, c.aboveMs);
+        EXPECT_LT(elapsedMs, c.belowMs);
+    }
 }
 
 TEST_F(ExchangeTest, PortFailureCarriesThePlatformDescription) {
     hub->vanish(1);
-    const ExchangeResult r = run("PX");
+    ExchangeResult r = run("PX");
     EXPECT_EQ(r.status, Status::PortFailure);
     EXPECT_EQ(r.error, "Input/output error");
-
     port->close();
-    const ExchangeResult closed = run("PX");
-    EXPECT_EQ(closed.status, Status::PortFailure);
-    EXPECT_EQ(closed.error, "Port is not open");
+    r = run("PX");
+    EXPECT_EQ(r.status, Status::PortFailure);
+    EXPECT_EQ(r.error, "Port is not open");
 }
 
 }  // namespace

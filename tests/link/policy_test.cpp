@@ -18,49 +18,38 @@ struct RecordingHost : MainLinkHost {
 
 class PolicyTest : public ::testing::Test {
   protected:
-    PolicyTest() : port(hub) {
-        device = &hub.addPort(1).addDevice(3);
-        openPort(port, 1, "9600");
-        values.ComAddress = "03";
-        values.ComPortStatus = true;
-        values.ComStatus = true;
-    }
+    PolicyTest() : device(&hub.addPort(1).addDevice(3)), port(hub) { openPort(port, 1, "9600"); }
     SimHub hub;
     SimDevice* device;
     SimPort port;
-    ConnectionValues values;
+    ConnectionValues values{"03", "9600", 1, true, true};
+    RecordingHost host;
+    MainPolicy mainPolicy{port, values, host};
 };
 
-TEST_F(PolicyTest, MainWindowSilenceGivesZeroAndMarksTheDisplay) {
-    RecordingHost host;
-    MainPolicy policy(port, values, host);
+TEST_F(PolicyTest, MainWindowReturnsAnEmptyReplyAsIsAndZeroForSilence) {
+    device->faults.rawReplies = {"\r"};
+    EXPECT_EQ(mainPolicy.SendReceive("PX"), "");
+    EXPECT_TRUE(values.ComStatus);
+    EXPECT_TRUE(host.events.isEmpty());
+
+    hub.clearLines();
     device->faults.silent = true;
-    EXPECT_EQ(policy.SendReceive("PX"), "0");
+    EXPECT_EQ(mainPolicy.SendReceive("PX"), "0");
     EXPECT_FALSE(values.ComStatus);
     EXPECT_TRUE(values.ComPortStatus);
     EXPECT_EQ(host.events, QStringList{"no communication"});
     EXPECT_EQ(hub.lines().size(), 1);
 
-    policy.ARMode = true;
+    mainPolicy.ARMode = true;
     hub.clearLines();
-    EXPECT_EQ(policy.SendReceive("PX"), "0");
+    EXPECT_EQ(mainPolicy.SendReceive("PX"), "0");
     EXPECT_EQ(hub.lines().size(), 2);  // one re-send in auto-response mode
 }
 
-TEST_F(PolicyTest, MainWindowEmptyReplyIsReturnedAsIs) {
-    RecordingHost host;
-    MainPolicy policy(port, values, host);
-    device->faults.rawReplies = {"\r"};
-    EXPECT_EQ(policy.SendReceive("PX"), "");
-    EXPECT_TRUE(values.ComStatus);
-    EXPECT_TRUE(host.events.isEmpty());
-}
-
 TEST_F(PolicyTest, MainWindowPortFailureRunsTheWholeFailurePath) {
-    RecordingHost host;
-    MainPolicy policy(port, values, host);
     hub.vanish(1);
-    EXPECT_EQ(policy.SendReceive("PX"), "");
+    EXPECT_EQ(mainPolicy.SendReceive("PX"), "");
     EXPECT_FALSE(values.ComStatus);
     EXPECT_FALSE(values.ComPortStatus);
     EXPECT_FALSE(port.isOpen());
@@ -70,7 +59,7 @@ TEST_F(PolicyTest, MainWindowPortFailureRunsTheWholeFailurePath) {
     // A sequence still running after the failure neither writes nor repeats the messages.
     hub.restore(1);
     hub.clearLines();
-    EXPECT_EQ(policy.SendReceive("EX"), "");
+    EXPECT_EQ(mainPolicy.SendReceive("EX"), "");
     EXPECT_TRUE(hub.lines().isEmpty());
     EXPECT_EQ(host.events.size(), 3);
 }

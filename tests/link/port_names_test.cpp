@@ -26,9 +26,5 @@ TEST(PortNames, ALinkInThePortsFolderWinsOverTheSerialDefault) {
     ASSERT_TRUE(QFile::link(config.filePath("ttyUSB-unplugged"), portsFolder() + "/com3"));
     EXPECT_EQ(portDevicePath(3), portsFolder() + "/com3");
 
-    if (saved.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", saved);
-    }
+    saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved);
 }

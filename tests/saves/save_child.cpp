@@ -9,15 +9,6 @@
 
 #include "saved_files.h"
 
-namespace {
-
-// The size limit signals the write that goes past it; stopping here freezes the save mid-way.
-void stopInTheWrite(int) {
-    raise(SIGSTOP);
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
     if (argc != 4) {
         return 2;
@@ -27,7 +18,8 @@ int main(int argc, char* argv[]) {
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = std::strtoull(argv[3], nullptr, 10);
-    std::signal(SIGXFSZ, stopInTheWrite);
+    // The size limit signals the write that goes past it; stopping here freezes the save mid-way.
+    std::signal(SIGXFSZ, [](int) { raise(SIGSTOP); });
     setrlimit(RLIMIT_FSIZE, &limit);
     // Reached only when the save never passed the limit.
     return saveKind(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2])) ? 0 : 1;

@@ -2,12 +2,15 @@
 // must come through whole, the window must say what it promises, and the next save must work.
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <functional>
+#include <csignal>
 
 #include "connect/select_com_form.h"
-#include "killed_save.h"
 #include "saved_files.h"
 #include "setup/parameter_file_commands.h"
 #include "setup/setup_messages.h"
@@ -15,9 +18,47 @@
 #include "support/file_faults.h"
 #include "terminal/terminal_form.h"
 
+extern char** environ;
+
 namespace {
 
 const QByteArray kOld = "the old file\r\n";
+
+// The size of the file the stopped child is writing in the folder: the one open file of the child
+// that lies there. Seen through the child's descriptor, so that it is found whether the unfinished
+// file has a name in the folder or none (Linux's O_TMPFILE).
+qint64 unfinishedFileSize(pid_t pid, const QString& folder) {
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd :
+         fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        struct stat st {};
+        if (fd.symLinkTarget().startsWith(folder + QLatin1Char('/')) &&
+            stat(fd.filePath().toLocal8Bit().constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+            return st.st_size;
+        }
+    }
+    return -1;
+}
+
+// Runs the save child (saved_files.h) for the kind, lets its save write stopAfter bytes of the
+// new file, then kills it with SIGKILL. The size of its unfinished file at that moment, when it
+// stopped inside the write as arranged and SIGKILL ended it.
+std::optional<qint64> killSaveMidWrite(const QString& kind, const QString& path, qint64 stopAfter) {
+    QByteArray args[] = {NVQ_SAVE_CHILD, kind.toLocal8Bit(), path.toLocal8Bit(),
+                         QByteArray::number(stopAfter)};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), nullptr};
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ) != 0 ||
+        waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
+        return std::nullopt;
+    }
+    const qint64 written = unfinishedFileSize(pid, QFileInfo(path).absoluteDir().canonicalPath());
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL ? std::optional(written)
+                                                              : std::nullopt;
+}
 
 class SaveFailureTest : public ::testing::Test, public SetupRig {
   protected:
@@ -25,35 +66,21 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
     struct SavedFile {
         const char* kind;  // as the save child names it
         const char* fileName;
-        // Saves to the path through the window; returns the messages the user saw.
-        std::function<QStringList(const QString&)> save;
-        // The file after a save that worked.
-        std::function<QByteArray()> saved;
-        // What a failed save says (the reason follows); empty: it fails silently.
-        std::function<QString(const QString&)> failure;
-        QStringList done;  // what a save that worked says
+        QStringList (SaveFailureTest::*save)(const QString& path);  // returns what the user saw
+        QByteArray saved;  // the file after a save that worked
+        QString failure;   // what a failed save says before "<path>: <reason>"; "": nothing
+        const char* done;  // what a save that worked says; "": nothing
     };
 
     std::vector<SavedFile> files() {
         return {
-            {"settings",
-             "nvq-can.ini",
-             [this](const QString& p) { return saveSettings(p); },
-             [] { return QByteArray("COM1\r\n9600\r\n05\r\n"); },
-             [](const QString&) { return ""; },
-             {}},
-            {"parameters",
-             "axis.par",
-             [this](const QString& p) { return saveParameters(p); },
-             [this] { return writeParameterFile(fileValuesFrom(parameterWindow().controls)); },
-             [](const QString& p) { return QString(kSaveFailed) + "\r" + p + ": "; },
-             {kSaveDone}},
-            {"terminal",
-             "log.txt",
-             [this](const QString& p) { return saveLog(p); },
-             [] { return QByteArray(">@05VER\r\n<V340\r\n\r\n"); },
-             [](const QString& p) { return "Save Failed! " + p + ": "; },
-             {"Save Done!"}},
+            {"settings", "nvq-can.ini", &SaveFailureTest::saveSettings, "COM1\r\n9600\r\n05\r\n",
+             "", ""},
+            {"parameters", "axis.par", &SaveFailureTest::saveParameters,
+             writeParameterFile(fileValuesFrom(parameterWindow().controls)),
+             QString(kSaveFailed) + "\r", kSaveDone},
+            {"terminal", "log.txt", &SaveFailureTest::saveLog, ">@05VER\r\n<V340\r\n\r\n",
+             "Save Failed! ", "Save Done!"},
         };
     }
 
@@ -82,11 +109,7 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
     }
 
     QStringList saveParameters(const QString& path) {
-        parameterWindow();
-        rig.prompter.clear();
-        rig.prompter.fileNames = {path};
-        window->SaveParameters->click();
-        return rig.prompter.messages();
+        return clickSave(parameterWindow().SaveParameters, path);
     }
 
     QStringList saveLog(const QString& path) {
@@ -96,75 +119,69 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
         form.load();
         QTest::keyClicks(form.SendText, "VER");
         QTest::keyClick(form.SendText, Qt::Key_Return);
+        return clickSave(form.Command2, path);
+    }
+
+    QStringList clickSave(QPushButton* button, const QString& path) {
         rig.prompter.clear();
         rig.prompter.fileNames = {path};
-        form.Command2->click();
+        button->click();
         return rig.prompter.messages();
     }
 
-    // After the failure: the old file as it was, nothing else in the folder but what Qt's named
-    // temporary file would be (where the file system has no unnamed ones); then a save that works.
-    void expectOldKeptAndNextSaveWorks(const SavedFile& f, const QString& path,
-                                       const std::string& what) {
+    // Saves the kind over an old file in a fresh folder through failingSave, which returns what
+    // it said (nothing for a killed program). Then: what it said, the old file as it was, nothing
+    // else in the folder but what Qt's named temporary file would be (where the file system has
+    // no unnamed ones), and a save that works.
+    using FailingSave = std::function<std::optional<QStringList>(const QString& path)>;
+    void expectOldKept(const SavedFile& f, const std::string& what,
+                       const FailingSave& failingSave) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(f.fileName);
+        ASSERT_TRUE(putFile(path, kOld));
+        const std::optional<QStringList> said = failingSave(path);
+        if (said) {  // one message: the promised words, the path and a real reason; or none
+            const QString prefix = f.failure + path + ": ";
+            const QString reason = said->value(0).mid(prefix.size());
+            EXPECT_EQ(*said, f.failure.isEmpty() ? QStringList() : QStringList{prefix + reason})
+                << what;
+            EXPECT_TRUE(f.failure.isEmpty() || !(reason.isEmpty() || reason == "Unknown error"))
+                << what << ": " << qPrintable(reason);
+        }
         EXPECT_EQ(fileBytes(path), kOld) << what;
-        for (const QString& name : folderFiles(QFileInfo(path).path())) {
+        for (const QString& name : folderFiles(dir.path())) {
             EXPECT_TRUE(name == f.fileName || name.startsWith(QString(f.fileName) + "."))
                 << what << ": " << qPrintable(name);
         }
-        EXPECT_EQ(f.save(path), f.done) << what << ": the next save";
-        EXPECT_EQ(fileBytes(path), f.saved()) << what << ": the next save";
-    }
-
-    // The failed save's messages against what the window promises.
-    void expectFailureReported(const SavedFile& f, const QString& path, const QStringList& said,
-                               const std::string& what) {
-        const QString prefix = f.failure(path);
-        if (prefix.isEmpty()) {
-            EXPECT_TRUE(said.isEmpty()) << what << ": " << qPrintable(said.join(" | "));
-            return;
-        }
-        ASSERT_EQ(said.size(), 1) << what;
-        EXPECT_TRUE(said[0].startsWith(prefix)) << what << ": " << qPrintable(said[0]);
-        const QString reason = said[0].mid(prefix.size());
-        EXPECT_FALSE(reason.isEmpty() || reason == "Unknown error") << what;
+        EXPECT_EQ((this->*f.save)(path), *f.done ? QStringList{f.done} : QStringList())
+            << what << ": the next save";
+        EXPECT_EQ(fileBytes(path), f.saved) << what << ": the next save";
     }
 };
 
 TEST_F(SaveFailureTest, AReadOnlyFolderKeepsTheOldFile) {
+    QTemporaryDir probe;
+    if (!ReadOnlyFolder(probe.path()).refusesNewFiles()) {
+        GTEST_SKIP() << "this process can write into a folder without write permission";
+    }
     for (const SavedFile& f : files()) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(f.fileName);
-        ASSERT_TRUE(putFile(path, kOld));
-        QStringList said;
-        {
-            ReadOnlyFolder readOnly(dir.path());
-            if (!readOnly.refusesNewFiles()) {
-                GTEST_SKIP() << "this process can write into a folder without write permission";
-            }
-            said = f.save(path);
-        }
-        expectFailureReported(f, path, said, f.kind);
-        expectOldKeptAndNextSaveWorks(f, path, f.kind);
+        expectOldKept(f, f.kind, [&](const QString& path) {
+            ReadOnlyFolder readOnly(QFileInfo(path).path());
+            return std::optional((this->*f.save)(path));
+        });
     }
 }
 
 TEST_F(SaveFailureTest, AFullDiskKeepsTheOldFile) {
     for (const SavedFile& f : files()) {
-        const qint64 size = f.saved().size();
         // Nothing fits, half of it, all but the last byte (the failure then shows only when the
         // last buffered bytes go out).
-        for (const qint64 room : {qint64(0), size / 2, size - 1}) {
-            const std::string what = std::string(f.kind) + ", room for " + std::to_string(room);
-            QTemporaryDir dir;
-            const QString path = dir.filePath(f.fileName);
-            ASSERT_TRUE(putFile(path, kOld));
-            QStringList said;
-            {
-                FileSizeLimit full(room);
-                said = f.save(path);
-            }
-            expectFailureReported(f, path, said, what);
-            expectOldKeptAndNextSaveWorks(f, path, what);
+        for (const qint64 room : {qint64(0), f.saved.size() / 2, f.saved.size() - 1}) {
+            expectOldKept(f, std::string(f.kind) + ", room for " + std::to_string(room),
+                          [&](const QString& path) {
+                              FileSizeLimit full(room);
+                              return std::optional((this->*f.save)(path));
+                          });
         }
     }
 }
@@ -175,14 +192,11 @@ TEST_F(SaveFailureTest, AProgramKilledInTheMiddleOfASaveKeepsTheOldFile) {
         for (const qint64 written : {qint64(0), size / 2, size - 1}) {
             const std::string what = std::string(f.kind) + ", killed after " +
                                      std::to_string(written) + " of " + std::to_string(size);
-            QTemporaryDir dir;
-            const QString path = dir.filePath(f.fileName);
-            ASSERT_TRUE(putFile(path, kOld));
-            const KilledSave killed = killSaveMidWrite(f.kind, path, written);
-            ASSERT_TRUE(killed.stoppedInWrite) << what;
-            EXPECT_EQ(killed.bytesWritten, written) << what << ": the save was half-way";
-            EXPECT_TRUE(killed.killed) << what;
-            expectOldKeptAndNextSaveWorks(f, path, what);
+            expectOldKept(f, what, [&](const QString& path) -> std::optional<QStringList> {
+                EXPECT_EQ(killSaveMidWrite(f.kind, path, written), written)
+                    << what << ": stopped half-way in the save, then killed";
+                return std::nullopt;
+            });
         }
     }
 }

@@ -6,18 +6,14 @@
 
 namespace {
 
-SerialChoices choices() {
-    return {QStringLiteral("COM12"), QStringLiteral("57600"), QStringLiteral("23")};
-}
+const SerialChoices kChoices{"COM12", "57600", "23"};
 
 ParameterFileValues parameters() {
     ParameterFileValues v;
     v.polarity = 497;
-    v.LCA = QStringLiteral("300");
-    v.runCurrent = QStringLiteral("2000");
-    v.deviceId = QStringLiteral("23");
-    v.serialBaud = QStringLiteral("57600");
-    v.doBoot = QStringLiteral("7");
+    v.LCA = "300";
+    v.runCurrent = "2000";
+    v.deviceId = "23";
     return v;
 }
 
@@ -29,27 +25,15 @@ QString log() {
 
 }  // namespace
 
-QStringList savedFileKinds() {
-    return {QStringLiteral("settings"), QStringLiteral("parameters"), QStringLiteral("terminal")};
-}
-
 bool saveKind(const QString& kind, const QString& path) {
-    if (kind == QLatin1String("settings")) {
-        return writeSettingsFile(path, choices());
-    }
-    if (kind == QLatin1String("parameters")) {
-        return !saveParameterFile(path, parameters());
-    }
     QString error;
-    return kind == QLatin1String("terminal") && saveTerminalText(path, log(), error);
+    return kind == "settings"     ? writeSettingsFile(path, kChoices)
+           : kind == "parameters" ? !saveParameterFile(path, parameters())
+                                  : kind == "terminal" && saveTerminalText(path, log(), error);
 }
 
 QByteArray kindContent(const QString& kind) {
-    if (kind == QLatin1String("settings")) {
-        return settingsContent(choices());
-    }
-    if (kind == QLatin1String("parameters")) {
-        return writeParameterFile(parameters());
-    }
-    return terminalFileContent(log());
+    return kind == "settings"     ? settingsContent(kChoices)
+           : kind == "parameters" ? writeParameterFile(parameters())
+                                  : terminalFileContent(log());
 }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "link/messages.h"
 #include "setup/setup_messages.h"
 #include "setup_rig.h"
+#include "support/file_faults.h"
 
 namespace {
 
@@ -14,62 +17,59 @@ QStringList defaultDownload() {
             "DOBOOT=0",  "EOBOOT=0", "EDEC=0",   "RZ=0"};
 }
 
-// The part of the wire between the last ordinary write and "DOBOOT=".
-QStringList settingsPart(QStringList lines) {
-    const int from = lines.indexOf("@05SLI=100") + 1;
-    const int to = lines.indexOf("@05DOBOOT=0");
-    return lines.mid(from, (to < 0 ? lines.size() : to) - from);
+// The queries of the communication settings, each followed by its write where there is one.
+QStringList settingsSent(const QStringList& writes) {
+    QStringList sent{"CM", "DN", "NID", "DB", "BR"};
+    for (const QString& w : writes) {
+        sent.insert(sent.indexOf(w.section('=', 0, 0)) + 1, w);
+    }
+    return framed("05", sent);
 }
 
 class DownloadTest : public ::testing::Test, public SetupRig {
   protected:
     // An uploaded window; what follows is the download's.
-    SetupParameters& ready() {
-        SetupParameters& w = open();
+    void ready() {
+        open();
         forget();
-        return w;
     }
     QStringList down() {
         window->DownloadPar->click();
         return rig.takeLines();
     }
+    // The part of the download's wire between the last ordinary write and "DOBOOT=".
+    QStringList downSettings() {
+        const QStringList lines = down();
+        const int from = lines.indexOf("@05SLI=100") + 1;
+        const int to = lines.indexOf("@05DOBOOT=0");
+        return lines.mid(from, (to < 0 ? lines.size() : to) - from);
+    }
 };
 
-TEST_F(DownloadTest, WritesEveryParameterInOrderAndSaysDone) {
+TEST_F(DownloadTest, WritesEveryParameterInOrderAsTheControlsStand) {
+    device->values["POL"] = "15";  // bits 2 and 3 have no option and are not written back
     ready();
+    controls().polarity.AlarmPolHigh->setChecked(true);
+    controls().params.LCA->clear();
+    controls().params.RunCurrent->setText(" 12 ");
+    controls().comm.RT->setChecked(true);
+    controls().params.DecEnable->setChecked(true);
     const qint64 before = rig.hub.nowMs();
-    EXPECT_EQ(down(), framed("05", defaultDownload()));
+    QStringList edited = defaultDownload();
+    for (const auto& [from, to] : {std::pair{"POL=0", "POL=259"},
+                                   {"LCA=300", "LCA="},
+                                   {"CURR=1500", "CURR= 12 "},
+                                   {"RT=0", "RT=1"},
+                                   {"EDEC=0", "EDEC=1"}}) {
+        edited.replace(edited.indexOf(from), to);
+    }
+    EXPECT_EQ(down(), framed("05", edited));
     EXPECT_EQ(rig.prompter.messages(), QStringList{kDownloadDone});
     EXPECT_GE(rig.hub.nowMs() - before, 1000);  // "SR=0" is given its second
     EXPECT_TRUE(window->values().ComStatus);
 }
 
-TEST_F(DownloadTest, SendsTheControlsAsTheyStand) {
-    device->values["POL"] = "15";  // bits 2 and 3 have no option and are not written back
-    ready();
-    SetupControls& c = controls();
-    EXPECT_TRUE(c.polarity.PulsePolHigh->isChecked());
-    EXPECT_TRUE(c.polarity.DirPolHigh->isChecked());
-    c.polarity.AlarmPolHigh->setChecked(true);
-    c.params.LCA->clear();
-    c.params.RunCurrent->setText(" 12 ");
-    c.params.EDOenable->setChecked(true);
-    c.params.PosGuardEnable->setChecked(true);
-    c.comm.RT->setChecked(true);
-    c.params.DOBOOT->setText("");
-    c.params.DecEnable->setChecked(true);
-    c.params.ReturnZero->setChecked(true);
-    const QStringList lines = down();
-    for (const char* sent : {"@05POL=259", "@05LCA=", "@05CURR= 12 ", "@05EDO=1", "@05SL=1",
-                             "@05RT=1", "@05DOBOOT=", "@05EDEC=1", "@05RZ=1"}) {
-        EXPECT_TRUE(lines.contains(sent)) << sent;
-    }
-    EXPECT_EQ(device->values["POL"], "259");
-    EXPECT_EQ(device->values["CURR"], " 12 ");
-    EXPECT_EQ(rig.prompter.messages(), QStringList{kDownloadDone});
-}
-
-TEST_F(DownloadTest, AFailedCommandEndsTheDownloadWithoutDone) {
+TEST_F(DownloadTest, AFailedCommandOrUnusableReplyEndsTheDownloadWithoutDone) {
     const struct {
         const char* failing;
         QByteArray bytes;
@@ -78,102 +78,63 @@ TEST_F(DownloadTest, AFailedCommandEndsTheDownloadWithoutDone) {
         {"CURI=500", "", QString(kNoReplyToCommand) + "CURI=500"},
         {"SR=0", "\r", kNoResponse},
         {"NID", "", QString(kNoReplyToCommand) + "NID"},
+        {"CM", "RS485\r", kUnusableReply},  // a method that is no number
         {"RZ=0", "", QString(kNoReplyToCommand) + "RZ=0"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
         device->faults.rawReplies.clear();
         ready();
         const QStringList all = defaultDownload();
         const QStringList before = all.mid(0, all.indexOf(c.failing));
         answerThen(before, c.bytes);
-        EXPECT_EQ(down(), framed("05", before + QStringList{c.failing})) << c.failing;
-        EXPECT_EQ(rig.prompter.messages(), QStringList{c.message}) << c.failing;
-        EXPECT_FALSE(window->values().ComStatus) << c.failing;
+        EXPECT_EQ(down(), framed("05", before + QStringList{c.failing}));
+        EXPECT_EQ(rig.prompter.messages(), QStringList{c.message});
+        EXPECT_FALSE(window->values().ComStatus);
     }
 }
 
-TEST_F(DownloadTest, ALostLineEndsTheDownloadWithoutDone) {
-    ready();
-    rig.hub.vanish(1);
-    down();
-    const QStringList messages = rig.prompter.messages();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(kCommunicationError));
-}
-
 TEST_F(DownloadTest, CommunicationMethodIsChangedOnlyAfterYes) {
-    const QString changedTo = "Communication Method changed to ";
-    const QString rest = ".  Store to Flash and power cycle and use ";
+    using M = CommMethod;
     const struct {
-        const char* present;
-        CommMethod wanted;
+        const char* present;  // the device's code
+        M wanted;
         bool yes;
-        QString question;
-        QStringList sent;
-        CommMethod shownAfter;
+        const char* from;  // the names in the question; "": none is asked
+        const char* to;
+        const char* write;
+        M shownAfter;
     } cases[] = {
-        {"0",
-         CommMethod::Rs485,
-         true,
-         "Current Communication is RS-232.  Are you sure you want change to RS-485?",
-         {"CM", "CM=1"},
-         CommMethod::Rs485},
-        {"2",
-         CommMethod::Rs485,
-         false,
-         "Current Communication is CANopen.  Are you sure you want change to RS-485?",
-         {"CM"},
-         CommMethod::CanOpen},
-        {"1",
-         CommMethod::CanOpen,
-         true,
-         "Current Communication is RS-485.  Are you sure you want change to CANopen?",
-         {"CM", "CM=2"},
-         CommMethod::CanOpen},
-        {"1",
-         CommMethod::Rs232,
-         false,
-         "Current Communication is RS-485.  Are you sure you want change to RS-232?",
-         {"CM"},
-         CommMethod::Rs485},
-        {"2",
-         CommMethod::Rs232,
-         true,
-         "Current Communication is CANopen.  Are you sure you want change to RS-232?",
-         {"CM", "CM=0"},
-         CommMethod::Rs232},
-        {"1", CommMethod::Rs485, true, "", {"CM"}, CommMethod::Rs485},
-        {"7", CommMethod::CanOpen, true, "", {"CM"}, CommMethod::CanOpen},
+        {"0", M::Rs485, true, "RS-232", "RS-485", "CM=1", M::Rs485},
+        {"2", M::Rs485, false, "CANopen", "RS-485", "", M::CanOpen},
+        {"1", M::CanOpen, true, "RS-485", "CANopen", "CM=2", M::CanOpen},
+        {"1", M::Rs232, false, "RS-485", "RS-232", "", M::Rs485},
+        {"2", M::Rs232, true, "CANopen", "RS-232", "CM=0", M::Rs232},
+        {"1", M::Rs485, true, "", "", "", M::Rs485},
+        {"7", M::CanOpen, true, "", "", "", M::CanOpen},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.present) + " to " + c.to + (c.yes ? ", yes" : ", no"));
         ready();
         controls().comm.selectMethod(c.wanted);
         device->values["CM"] = c.present;
         rig.prompter.answers = {c.yes};
-        EXPECT_EQ(settingsPart(down()), framed("05", c.sent + QStringList{"DN", "NID", "DB", "BR"}))
-            << qPrintable(c.question);
-        QStringList expected;
-        if (!c.question.isEmpty()) {
-            expected << c.question;
+        EXPECT_EQ(downSettings(), settingsSent(*c.write ? QStringList{c.write} : QStringList()));
+        QStringList said;
+        if (*c.from) {
+            said << QString("Current Communication is %1.  Are you sure you want change to %2?")
+                        .arg(c.from, c.to);
             EXPECT_EQ(rig.prompter.shown[0].title, kMethodTitle);
         }
-        if (c.sent.size() > 1) {
-            const QString name = c.sent.last() == "CM=0"   ? "RS-232"
-                                 : c.sent.last() == "CM=1" ? "RS-485"
-                                                           : "CANopen";
-            expected << changedTo + name + rest + name + " to communicate.";
+        if (*c.write) {
+            said << QString(
+                        "Communication Method changed to %1.  Store to Flash and power cycle "
+                        "and use %1 to communicate.")
+                        .arg(c.to);
         }
-        EXPECT_EQ(rig.prompter.messages(), expected + QStringList{kDownloadDone});
-        EXPECT_EQ(controls().comm.method(), c.shownAfter) << qPrintable(c.question);
+        EXPECT_EQ(rig.prompter.messages(), said + QStringList{kDownloadDone});
+        EXPECT_EQ(controls().comm.method(), c.shownAfter);
     }
-}
-
-TEST_F(DownloadTest, ACommunicationMethodThatIsNoNumberEndsTheDownload) {
-    ready();
-    device->values["CM"] = "RS485";
-    EXPECT_EQ(down().last(), "@05CM");
-    EXPECT_EQ(rig.prompter.messages(), QStringList{kUnusableReply});
-    EXPECT_FALSE(window->values().ComStatus);
 }
 
 TEST_F(DownloadTest, IdsAndRatesAreChangedOnlyAfterYes) {
@@ -181,92 +142,44 @@ TEST_F(DownloadTest, IdsAndRatesAreChangedOnlyAfterYes) {
     using Comm = CommunicationControls;
     const struct {
         QComboBox* Comm::*list;
-        const char* item;  // "" clears the selection
-        bool yes;
+        const char* item;
         QString question;
         const char* title;
-        QStringList sent;  // between "CM" and "DOBOOT="
-        QString message;
-        const char* shownAfter;
+        const char* write;    // after "Yes"
+        const char* done;     // what is said after that write
+        const char* afterNo;  // what the list shows after "No"
     } cases[] = {
-        {&Comm::DeviceIDCombo,
-         "07",
-         true,
-         "Are you sure you want change Device ID to 07?",
-         kDeviceIdTitle,
-         {"DN", "DN=KRB07", "NID", "DB", "BR"},
-         kDeviceIdSet,
-         "07"},
-        {&Comm::DeviceIDCombo,
-         "07",
-         false,
-         "Are you sure you want change Device ID to 07?",
-         kDeviceIdTitle,
-         {"DN", "NID", "DB", "BR"},
-         "",
-         "05"},
-        {&Comm::NodeIDCombo1,
-         "12",
-         true,
-         "Are you sure you want change Node ID to 12?",
-         kNodeIdTitle,
-         {"DN", "NID", "NID=12", "DB", "BR"},
-         kNodeIdSet,
-         "12"},
-        {&Comm::NodeIDCombo1,
-         "12",
-         false,
-         "Are you sure you want change Node ID to 12?",
-         kNodeIdTitle,
-         {"DN", "NID", "DB", "BR"},
-         "",
-         "5"},
-        {&Comm::baudCombo,
-         "115200",
-         true,
-         kBaudQuestion,
-         kSerialBaudTitle,
-         {"DN", "NID", "DB", "DB=5", "BR"},
-         kBaudDone,
-         "115200"},
-        {&Comm::baudCombo,
-         "115200",
-         false,
-         kBaudQuestion,
-         kSerialBaudTitle,
-         {"DN", "NID", "DB", "BR"},
-         "",
-         "115200"},
-        {&Comm::CANbaudCombo,
-         "10000",
-         true,
-         kBaudQuestion,
-         kCanBitRateTitle,
-         {"DN", "NID", "DB", "BR", "BR=1"},
-         kBaudDone,
-         "10000"},
-        {&Comm::CANbaudCombo, "", true, "", "", {"DN", "NID", "DB", "BR"}, "", ""},
-        {&Comm::NodeIDCombo1, "", true, "", "", {"DN", "NID", "DB", "BR"}, "", ""},
+        {&Comm::DeviceIDCombo, "07", "Are you sure you want change Device ID to 07?",
+         kDeviceIdTitle, "DN=KRB07", kDeviceIdSet, "05"},
+        {&Comm::NodeIDCombo1, "12", "Are you sure you want change Node ID to 12?", kNodeIdTitle,
+         "NID=12", kNodeIdSet, "5"},
+        {&Comm::baudCombo, "115200", kBaudQuestion, kSerialBaudTitle, "DB=5", kBaudDone, "115200"},
+        {&Comm::CANbaudCombo, "10000", kBaudQuestion, kCanBitRateTitle, "BR=1", kBaudDone, "10000"},
     };
     for (const auto& c : cases) {
-        device->values = SimDevice(5, 9600).values;
+        for (const bool yes : {true, false}) {
+            SCOPED_TRACE(std::string(c.item) + (yes ? ", yes" : ", no"));
+            device->values = SimDevice(5, 9600).values;
+            ready();
+            QComboBox* list = controls().comm.*c.list;
+            selectItem(list, c.item);
+            rig.prompter.answers = {yes};
+            EXPECT_EQ(downSettings(), settingsSent(yes ? QStringList{c.write} : QStringList()));
+            EXPECT_EQ(rig.prompter.shown[0].title, c.title);
+            EXPECT_EQ(rig.prompter.messages(), QStringList{c.question} +
+                                                   (yes ? QStringList{c.done} : QStringList()) +
+                                                   QStringList{kDownloadDone});
+            EXPECT_EQ(list->currentText(), yes ? c.item : c.afterNo);
+        }
+    }
+    // A list without a selection asks nothing and writes nothing.
+    for (QComboBox* Comm::*list : {&Comm::CANbaudCombo, &Comm::NodeIDCombo1}) {
         ready();
-        QComboBox* list = controls().comm.*c.list;
-        if (!selectItem(list, c.item)) {
-            list->setCurrentIndex(-1);
-        }
-        rig.prompter.answers = {c.yes};
-        EXPECT_EQ(settingsPart(down()), framed("05", QStringList{"CM"} + c.sent)) << c.item;
-        QStringList expected;
-        if (!c.question.isEmpty()) {
-            expected << c.question;
-            EXPECT_EQ(rig.prompter.shown[0].title, c.title) << c.item;
-        }
-        if (!c.message.isEmpty()) {
-            expected << c.message;
-        }
-        EXPECT_EQ(rig.prompter.messages(), expected + QStringList{kDownloadDone}) << c.item;
-        EXPECT_EQ(list->currentText(), c.shownAfter) << c.item;
+        (controls().comm.*list)->setCurrentIndex(-1);
+        rig.prompter.answers = {true};
+        EXPECT_EQ(downSettings(), settingsSent({}));
+        EXPECT_EQ(rig.prompter.messages(), QStringList{kDownloadDone});
+        EXPECT_EQ((controls().comm.*list)->currentText(), "");
     }
 }
 
@@ -277,8 +190,7 @@ TEST_F(DownloadTest, RefusedChangesAreReportedAndTheDownloadGoesOn) {
         device->values.remove(key);
     }
     rig.prompter.answers = {true, true, true, true};
-    EXPECT_EQ(settingsPart(down()),
-              framed("05", {"CM", "DN", "DN=KRB05", "NID", "NID=5", "DB", "DB=1", "BR", "BR=5"}));
+    EXPECT_EQ(downSettings(), settingsSent({"DN=KRB05", "NID=5", "DB=1", "BR=5"}));
     EXPECT_EQ(rig.prompter.messages(),
               QStringList({"Are you sure you want change Device ID to 05?", kDeviceIdError,
                            "Are you sure you want change Node ID to 5?", kNodeIdError,
@@ -289,45 +201,52 @@ TEST_F(DownloadTest, StoreAsksAndReportsTheDevicesAnswer) {
     const struct {
         bool yes;
         QByteArray reply;
-        QStringList sent;
         QStringList after;  // messages after the question
     } cases[] = {
-        {true, "OK\r", {"STORE"}, {kStoreDone}},
-        {true, "FAIL\r", {"STORE"}, {kStoreError}},
-        {true, "\r", {"STORE"}, {kNoResponse}},
-        {true, "", {"STORE"}, {QString(kNoReplyToCommand) + "STORE"}},
-        {false, "OK\r", {}, {}},
+        {true, "OK\r", {kStoreDone}}, {true, "FAIL\r", {kStoreError}},
+        {true, "\r", {kNoResponse}},  {true, "", {QString(kNoReplyToCommand) + "STORE"}},
+        {false, "OK\r", {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply.constData());
         ready();
         device->faults.rawReplies = {c.reply};
         rig.prompter.answers = {c.yes};
         window->SetSN->click();
-        EXPECT_EQ(rig.takeLines(), framed("05", c.sent)) << c.reply.constData();
+        EXPECT_EQ(rig.takeLines(), c.yes ? QStringList{"@05STORE"} : QStringList());
         EXPECT_EQ(rig.prompter.messages(), QStringList{kStoreQuestion} + c.after);
         EXPECT_EQ(rig.prompter.shown[0].title, kStoreTitle);
         device->faults.rawReplies.clear();
     }
 }
 
-TEST_F(DownloadTest, ChangedSettingsTakeEffectOnlyWhenStoredAndPowerCycled) {
+// A parameter set opened from a file and downloaded reaches the device as the file has it.
+TEST_F(DownloadTest, AnOpenedFileReachesTheDevice) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("edited.par");
+    ASSERT_TRUE(putFile(file,
+                        "288\r\n250\r\n1\r\n1800\r\n600\r\n750\r\n20\r\n400\r\n5\r\n1200\r\n"
+                        "80\r\n0\r\n07\r\n33\r\n38400\r\n500000\r\n0\r\n 1 \r\nJ+\r\n\r\n 1 \r\n"));
     ready();
-    selectItem(controls().comm.DeviceIDCombo, "09");
-    selectItem(controls().comm.baudCombo, "19200");
-    controls().comm.selectMethod(CommMethod::CanOpen);
-    rig.prompter.answers = {true, true, true, true};
-    down();
-    EXPECT_EQ(device->values["DN"], "KRB09");  // read back at once
-    EXPECT_EQ(device->id(), 5);
+    rig.prompter.fileNames = {file};
+    window->OpenParameters->click();
+    QMap<QString, QString> expected = device->values;
+    expected.insert({{"POL", "288"},  {"LCA", "250"},   {"SL", "1"},    {"CURR", "1800"},
+                     {"CURI", "600"}, {"CURT", "750"},  {"SLT", "20"},  {"SLE", "400"},
+                     {"SLA", "5"},    {"SLH", "1200"},  {"SLI", "80"},  {"CM", "0"},
+                     {"DN", "KRB07"}, {"NID", "33"},    {"DB", "3"},    {"BR", "7"},
+                     {"EDO", "1"},    {"DOBOOT", "J+"}, {"EOBOOT", ""}, {"RZ", "1"}});
     forget();
-    window->UploadPar->click();  // still reached at 05, 9600, on the serial line
-    EXPECT_EQ(rig.takeLines().size(), uploadQueries().size());
-    EXPECT_EQ(controls().comm.DeviceIDCombo->currentText(), "09");
-    window->SetSN->click();
-    device->powerCycle(rig.hub.nowMs());
-    EXPECT_EQ(device->id(), 9);
-    EXPECT_EQ(device->baud(), 19200);
-    EXPECT_FALSE(device->onSerialLine());  // CANopen now
+    rig.prompter.answers = {true, true, true, true, true};
+    down();
+    EXPECT_EQ(rig.prompter.messages().last(), kDownloadDone);
+    EXPECT_EQ(device->values, expected);
+    // The window goes on talking to the device at 05 and reads the new ID back (the upload then
+    // ends at the empty EOBOOT, which answers nothing).
+    forget();
+    window->UploadPar->click();
+    EXPECT_EQ(rig.takeLines().mid(0, 5), framed("05", {"EDO", "ID", "DB", "BR", "DN"}));
+    EXPECT_EQ(controls().comm.DeviceIDCombo->currentText(), "07");
 }
 
 }  // namespace

@@ -1,53 +1,40 @@
+// The parameter file: its format, and the window's "Open" and "Save" commands that use it.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include "setup/parameter_file.h"
-#include "support/qt_printers.h"
+#include "setup/setup_messages.h"
+#include "setup_rig.h"
+#include "support/file_faults.h"
 
 namespace {
 
 // The documented example: every pair Low but "Dir" on "CCW", Pos Guard off with every text "1",
 // RS-485, ID "01", node "1", 9600, CAN 125000, EDOenable off, DOBOOT/EOBOOT "0", RZ on.
-ParameterFileValues example() {
-    ParameterFileValues v;
-    v.polarity = 2;
-    v.LCA = "300";
-    v.runCurrent = v.idleCurrent = v.idleTime = "1";
-    v.posGuardTolerance = v.posGuardErrorRange = v.posGuardMaxAttempt = "1";
-    v.posGuardHighSpeed = v.posGuardIdleTime = "1";
-    v.method = CommMethod::Rs485;
-    v.deviceId = "01";
-    v.nodeId = "1";
-    v.serialBaud = "9600";
-    v.canBitRate = "125000";
-    v.doBoot = v.eoBoot = "0";
-    v.returnZero = true;
-    return v;
-}
-
 const QByteArray kExample =
     "2\r\n300\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n01\r\n1\r\n9600\r\n125000\r\n"
     "0\r\n 0 \r\n0\r\n0\r\n 1 \r\n";
 
-QByteArray joined(const QList<QByteArray>& lines) {
-    QByteArray bytes;
-    for (const QByteArray& line : lines) {
-        bytes += line + "\r\n";
-    }
-    return bytes;
+QByteArray joined(const QByteArrayList& lines) {
+    return lines.join("\r\n") + "\r\n";
 }
 
 // The example's lines without their line ends.
-QList<QByteArray> exampleLines() {
-    QList<QByteArray> lines = kExample.split('\n');
-    lines.removeLast();
-    for (QByteArray& line : lines) {
-        line.chop(1);
-    }
-    return lines;
+QByteArrayList exampleLines() {
+    return QByteArray(kExample).replace("\r", "").chopped(1).split('\n');
+}
+
+// The example with one line replaced.
+QByteArray exampleWith(int line, const QByteArray& text) {
+    QByteArrayList lines = exampleLines();
+    lines[line - 1] = text;
+    return joined(lines);
 }
 
 TEST(ParameterFile, EmptyTextsAndSelectionsHaveTheirOwnLineForms) {
-    ParameterFileValues v = example();
+    ParameterFileValues v = readParameterFile(kExample).values;
     v.LCA = v.runCurrent = v.posGuardIdleTime = v.doBoot = v.eoBoot = "";
     v.nodeId = v.canBitRate = "";
     v.method = CommMethod::CanOpen;
@@ -57,59 +44,6 @@ TEST(ParameterFile, EmptyTextsAndSelectionsHaveTheirOwnLineForms) {
     EXPECT_EQ(writeParameterFile(v),
               "499\r\n0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n2\r\n01\r\n\r\n9600\r\n\r\n"
               "0\r\n 1 \r\n\r\n\r\n 0 \r\n");
-}
-
-TEST(ParameterFile, TheExampleIsWrittenByteForByteAndReadBack) {
-    EXPECT_EQ(writeParameterFile(example()), kExample);
-    const ParameterFileRead read = readParameterFile(kExample);
-    EXPECT_EQ(read.usableLines, 21);
-    EXPECT_EQ(read.values.polarity, 2);
-    EXPECT_EQ(read.values.canBitRate, "125000");
-    EXPECT_TRUE(read.values.returnZero);
-    EXPECT_EQ(writeParameterFile(read.values), kExample);
-}
-
-TEST(ParameterFile, TextLinesKeepEveryByte) {
-    QByteArray high;
-    for (int b = 0x20; b <= 0xFF; ++b) {
-        if (b != 0x7F) {
-            high += static_cast<char>(b);
-        }
-    }
-    QList<QByteArray> lines = exampleLines();
-    lines[18] = high;
-    lines[19] = "\t" + high;
-    lines[1] = "-0x\xB5";
-    const QByteArray file = joined(lines);
-    const ParameterFileRead read = readParameterFile(file);
-    ASSERT_EQ(read.usableLines, 21);
-    EXPECT_EQ(read.values.doBoot.toLatin1(), high);
-    EXPECT_EQ(writeParameterFile(read.values), file);
-}
-
-TEST(ParameterFile, LineBreaksInTextsDoNotShiftTheLaterLines) {
-    // A box can hold a line break (pasted text, a device reply with a line feed); the file
-    // cannot. Every other value must still land on its own line.
-    const struct {
-        QString ParameterFileValues::*field;
-        const char* text;
-        const char* stored;
-    } cases[] = {
-        {&ParameterFileValues::LCA, "3\n00", "3 00"},
-        {&ParameterFileValues::runCurrent, "\r\n", "  "},
-        {&ParameterFileValues::posGuardIdleTime, "1\r", "1 "},
-        {&ParameterFileValues::doBoot, "0\r\n5", "0  5"},
-        {&ParameterFileValues::eoBoot, "\n", " "},
-    };
-    for (const auto& c : cases) {
-        ParameterFileValues v = example();
-        v.*c.field = QString::fromLatin1(c.text);
-        const ParameterFileRead read = readParameterFile(writeParameterFile(v));
-        ASSERT_EQ(read.usableLines, 21) << c.text;
-        EXPECT_EQ(read.values.*c.field, c.stored);
-        EXPECT_EQ(read.values.eoBoot, c.field == &ParameterFileValues::eoBoot ? c.stored : "0");
-        EXPECT_TRUE(read.values.returnZero) << c.text;
-    }
 }
 
 TEST(ParameterFile, ReadingStopsAtTheFirstUnusableLine) {
@@ -125,17 +59,30 @@ TEST(ParameterFile, ReadingStopsAtTheFirstUnusableLine) {
         {18, "yes", 17}, {21, "-1", 20},   {17, "junk", 21}, {14, "", 21},   {16, "", 21},
         {18, "1", 21},   {21, "  0", 21},  {12, " 5 ", 21},  {2, "", 21},
     };
-    const QList<QByteArray> base = exampleLines();
     for (const auto& c : cases) {
-        QList<QByteArray> lines = base;
-        lines[c.line - 1] = c.text;
-        EXPECT_EQ(readParameterFile(joined(lines)).usableLines, c.usable)
+        EXPECT_EQ(readParameterFile(exampleWith(c.line, c.text)).usableLines, c.usable)
             << "line " << c.line << " '" << c.text.constData() << "'";
+    }
+    // Short files and other line ends are read as far as they go.
+    const struct {
+        QByteArray content;
+        int usable;
+    } files[] = {
+        {"", 0},
+        {"\r\n", 0},  // one empty line: no polarity word
+        {joined(exampleLines().mid(0, 12)), 12},
+        {QByteArray(kExample).replace("\r\n", "\n"), 21},
+        {QByteArray(kExample).replace("\r\n", "\r"), 21},
+        {kExample.chopped(2), 21},  // no line end after the last line
+        {kExample + "extra\r\n", 21},
+    };
+    for (const auto& f : files) {
+        EXPECT_EQ(readParameterFile(f.content).usableLines, f.usable) << f.content.constData();
     }
 }
 
 TEST(ParameterFile, NumberLinesReadAsWholeNumbersAndListLinesAsItems) {
-    QList<QByteArray> lines = exampleLines();
+    QByteArrayList lines = exampleLines();
     lines[0] = " 3 ";
     lines[11] = "5";
     lines[13] = "";
@@ -146,29 +93,115 @@ TEST(ParameterFile, NumberLinesReadAsWholeNumbersAndListLinesAsItems) {
     EXPECT_EQ(read.values.method, CommMethod::CanOpen);  // any number but 0 and 1
     EXPECT_EQ(read.values.nodeId, "");                   // no selection, reading goes on
     EXPECT_TRUE(read.values.edoEnable);
-    for (const auto& [code, method] :
-         {std::pair{"0", CommMethod::Rs232}, {"1", CommMethod::Rs485}}) {
-        lines[11] = code;
-        EXPECT_EQ(readParameterFile(joined(lines)).values.method, method);
-    }
 }
 
-TEST(ParameterFile, ShortFilesAndOtherLineEndsAreReadAsFarAsTheyGo) {
-    const QByteArray twelve = kExample.left(kExample.indexOf("01\r\n"));
+class FileCommandsTest : public ::testing::Test, public SetupRig {
+  protected:
+    // A window without a device: files need none.
+    FileCommandsTest() { open(false, false); }
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+    // Clicks "Save" or "Open" and picks the name in the file dialog (nothing: cancelled).
+    void use(QPushButton* button, const std::optional<QString>& name) {
+        rig.prompter.clear();
+        rig.prompter.fileNames = {name};
+        button->click();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(FileCommandsTest, SavesTheExampleByteForByte) {
+    SetupControls& c = controls();
+    c.polarity.DirPolHigh->setChecked(true);
+    c.params.DOBOOT->setText("0");
+    c.params.EOBOOT->setText("0");
+    c.params.ReturnZero->setChecked(true);
+    selectItem(c.comm.NodeIDCombo1, "1");
+    selectItem(c.comm.CANbaudCombo, "125000");
+    c.params.PosGuardRatio->setText("77");  // not part of the file
+    c.params.DecEnable->setChecked(true);
+    use(window->SaveParameters, path("example.par"));
+    EXPECT_EQ(fileBytes(path("example.par")), kExample);
+    EXPECT_EQ(rig.prompter.messages(), QStringList{kSaveDone});
+    ASSERT_EQ(rig.prompter.shown.size(), 2);
+    EXPECT_EQ(rig.prompter.shown[0].kind, "save");
+    EXPECT_TRUE(rig.takeLines().isEmpty());
+}
+
+TEST_F(FileCommandsTest, NamesThatSaveOrOpenNothing) {
+    // Cancelled, empty, or the filter itself: only saving under an empty name is told off.
+    for (const bool save : {true, false}) {
+        for (const auto& name : {std::optional<QString>(), std::optional(QString()),
+                                 std::optional(QString("*.par"))}) {
+            SCOPED_TRACE(qPrintable(name.value_or("cancelled") + (save ? ", save" : ", open")));
+            use(save ? window->SaveParameters : window->OpenParameters, name);
+            EXPECT_EQ(rig.prompter.messages(),
+                      save && name == QString() ? QStringList{kNoFileName} : QStringList());
+        }
+    }
+    for (const QString& name : {path("nothing.par"), dir.path()}) {
+        use(window->OpenParameters, name);
+        EXPECT_EQ(rig.prompter.messages(), QStringList{"File " + name + " does not exist!"});
+    }
+    EXPECT_EQ(controls().params.LCA->text(), "300");
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+// Every byte of a text line comes through (Latin-1), as do numbers in forms of their own.
+TEST_F(FileCommandsTest, OpeningAndSavingAgainReproducesTheFile) {
+    QByteArray high;
+    for (int b = 0x20; b <= 0xFF; ++b) {
+        if (b != 0x7F) {
+            high += static_cast<char>(b);
+        }
+    }
+    const QByteArray file = joined({"497",    "-12", "1",  "2000", "\xB5\xE9", "6",         "0x10",
+                                    " 8 ",    "9",   "10", "11",   "0",        "99",        "127",
+                                    "115200", "",    "0",  " 1 ",  "",         "\t" + high, " 0 "});
+    ASSERT_TRUE(putFile(path("in.par"), file));
+    controls().params.PosGuardRatio->setText("77");
+    use(window->OpenParameters, path("in.par"));
+    EXPECT_TRUE(rig.prompter.messages().isEmpty());
+    EXPECT_EQ(rig.prompter.shown[0].kind, "open");
+    EXPECT_EQ(controls().params.PosGuardRatio->text(), "77");  // not in the file
+    EXPECT_EQ(controls().comm.CANbaudCombo->currentIndex(), -1);
+    EXPECT_EQ(controls().params.EOBOOT->text().toLatin1(), "\t" + high);
+    use(window->SaveParameters, path("out.par"));
+    EXPECT_EQ(fileBytes(path("out.par")), file);
+}
+
+TEST_F(FileCommandsTest, ADamagedFileSetsTheControlsUpToItsFirstUnusableLine) {
+    SetupControls& c = controls();
     const struct {
+        const char* name;
         QByteArray content;
-        int usable;
+        const char* deviceId;
+        const char* nodeId;
+        const char* baud;
+        bool returnZero;
     } cases[] = {
-        {"", 0},
-        {"\r\n", 0},  // one empty line: no polarity word
-        {twelve, 12},
-        {QByteArray(kExample).replace("\r\n", "\n"), 21},
-        {QByteArray(kExample).replace("\r\n", "\r"), 21},
-        {kExample.chopped(2), 21},  // no line end after the last line
-        {kExample + "extra\r\n", 21},
+        {"12 lines", joined(exampleLines().mid(0, 12)), "42", "42", "57600", false},
+        {"line 14 is 0", exampleWith(14, "0"), "01", "42", "57600", false},
+        {"no node", exampleWith(14, ""), "01", "", "9600", true},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(readParameterFile(c.content).usableLines, c.usable) << c.content.constData();
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        c.polarity.setWord(0);
+        c.comm.selectMethod(CommMethod::Rs232);
+        selectItem(c.comm.DeviceIDCombo, "42");
+        selectItem(c.comm.NodeIDCombo1, "42");
+        selectItem(c.comm.baudCombo, "57600");
+        c.params.ReturnZero->setChecked(false);
+        ASSERT_TRUE(putFile(path("damaged.par"), k.content));
+        use(window->OpenParameters, path("damaged.par"));
+        EXPECT_TRUE(rig.prompter.messages().isEmpty());
+        EXPECT_TRUE(c.polarity.DirPolHigh->isChecked());
+        EXPECT_EQ(c.comm.method(), CommMethod::Rs485);
+        EXPECT_EQ(c.comm.DeviceIDCombo->currentText(), k.deviceId);
+        EXPECT_EQ(c.comm.NodeIDCombo1->currentText(), k.nodeId);
+        EXPECT_EQ(c.comm.baudCombo->currentText(), k.baud);
+        EXPECT_EQ(c.params.ReturnZero->isChecked(), k.returnZero);
     }
 }
 

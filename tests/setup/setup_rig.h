@@ -15,12 +15,7 @@ struct SetupRig {
 
     SetupParameters& open(bool portOpen = true, bool deviceAnswered = true) {
         window = std::make_unique<SetupParameters>(rig.services());
-        ConnectionValues& v = window->values();
-        v.ComPortStatus = portOpen;
-        v.ComStatus = deviceAnswered;
-        v.ComAddress = "05";
-        v.ComPortNumber = 1;
-        v.Baudrate = "9600";
+        window->values() = {"05", "9600", 1, portOpen, deviceAnswered};
         window->load();
         return *window;
     }
