@@ -62,8 +62,8 @@ TEST(SimBus, PrefixAndFaultsShapeTheReply) {
     EXPECT_EQ(answer(bus, "@05PX\r"), "");
 }
 
-// Unusable values are refused; what was not stored is lost at a power cycle, and a stored
-// CANopen method leaves the serial line unanswered.
+// Unusable values are refused; what was not stored is lost at a power cycle, a stored CANopen
+// method leaves the serial line unanswered, and a stored ID and baud rate take over at the next.
 TEST(SimBus, CommunicationSettingsTakeOnlyUsableValuesAndLastWhenStored) {
     SimBus bus;
     SimDevice& d = bus.addDevice(5);
@@ -84,6 +84,15 @@ TEST(SimBus, CommunicationSettingsTakeOnlyUsableValuesAndLastWhenStored) {
     EXPECT_EQ(d.values["DN"], "KRB05");
     d.powerCycle(0);
     EXPECT_EQ(answer(bus, "@05ID\r"), "");
+
+    SimDevice& e = bus.addDevice(6);
+    for (const char* line : {"@06DN=KRB07\r", "@06DB=5\r", "@06STORE\r"}) {
+        EXPECT_EQ(answer(bus, line), "OK\r") << line;
+    }
+    EXPECT_EQ(e.id(), 6);
+    e.powerCycle(0);
+    EXPECT_EQ(e.id(), 7);
+    EXPECT_EQ(e.baud(), 115200);
 }
 
 // Control lines reach the device they name: "N:ID" the one on COM N, a bare ID the first with
