@@ -22,13 +22,11 @@ TEST_F(StartupTest, IdentifiesTheDeviceAndStartsPolling) {
     EXPECT_EQ(shownComm(), QStringList({"Communication OK", kGreen, "Stepvane-CAN", "V322", "05"}));
     EXPECT_EQ(shownSync(w.sync), "SyncEqual 100");
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
-    EXPECT_TRUE(w.Timer1->isActive());
-    EXPECT_TRUE(values().ComPortStatus && values().ComStatus);
+    EXPECT_TRUE(w.Timer1->isActive() && values().ComPortStatus && values().ComStatus);
     pick("05");  // the same ID again sends nothing
     EXPECT_TRUE(rig.takeLines().isEmpty());
     w.close();  // closing stops polling and releases the port
-    EXPECT_FALSE(rig.hub.open_.contains(1));
-    EXPECT_FALSE(w.Timer1->isActive());
+    EXPECT_FALSE(rig.hub.open_.contains(1) || w.Timer1->isActive());
 }
 
 TEST_F(StartupTest, ASilentOrForeignDeviceIsNotCommunicating) {
