@@ -2,26 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <memory>
-
 #include "main_window/main_control_form.h"
 #include "support/sim_rig.h"
+#include "widgets/status_colors.h"
 
-// A main window started against device 05 on COM1, with the wire record and the messages of
-// start-up forgotten. Polling is stopped so that only the handlers under test talk to the device.
+// A main window against device 05 on COM1. The constructor starts it quietly: polling stopped,
+// the wire record and the messages of start-up forgotten, so that only the handlers under test
+// talk to the device.
 class MainFormTest : public ::testing::Test {
   protected:
-    MainFormTest() {
-        device = &rig.addDevice(1, 5);
-        form = std::make_unique<MainControlForm>(rig.services());
+    MainFormTest() : device(&rig.addDevice(1, 5)) { start(1, true); }
+
+    // A new window on COM<port> (the old one closes first), started as the connection dialog
+    // starts it.
+    MainControlForm& start(int port = 1, bool quiet = false) {
+        form.reset();
+        form = std::make_unique<MainControlForm>(services);
         values().ComAddress = "05";
         values().Baudrate = "9600";
-        values().ComPortNumber = 1;
+        values().ComPortNumber = port;
         form->load();
-        form->Timer1->stop();
-        rig.takeLines();
-        rig.prompter.clear();
+        if (quiet) {
+            form->Timer1->stop();
+            rig.takeLines();
+            rig.prompter.clear();
+        }
+        return *form;
     }
 
     ConnectionValues& values() { return form->session().values; }
@@ -30,11 +36,29 @@ class MainFormTest : public ::testing::Test {
         button->click();
         return rig.takeLines();
     }
+    // As the user picking an entry of the device ID list.
+    void pick(const QString& id) {
+        QComboBox* list = form->comm.SelectedDeviceID;
+        list->setCurrentIndex(list->findText(id));
+        emit list->activated(list->currentIndex());
+    }
+    // What the communication frame shows: the status text and its colour, the identity, the
+    // version and the selected device ID.
+    QStringList shownComm() {
+        const CommunicationPanel& c = form->comm;
+        return {c.ComStatusDisplay->text(),
+                c.ComStatusDisplay->palette().color(QPalette::Base).name(), c.ID->text(),
+                c.Version->text(), c.SelectedDeviceID->currentText()};
+    }
 
     SimRig rig;
     SimDevice* device;
+    WindowServices services = rig.services();
     std::unique_ptr<MainControlForm> form;
 };
+
+inline const QString kGreen = StatusColors::kGreen.name();
+inline const QString kRed = StatusColors::kRed.name();
 
 // The profile of the initial entries, then the given commands, for device 05.
 inline QStringList withProfile(const QStringList& commands) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -23,10 +22,7 @@ TEST(WindowWidgets, EveryWindowTakesAllItsControlsWithIt) {
     rig.addDevice(1, 1);
     const auto services = rig.services();
     QTemporaryDir dir;
-    const struct {
-        const char* window;
-        std::function<std::unique_ptr<QWidget>()> make;
-    } cases[] = {
+    const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> cases[] = {
         {"MainControlForm", [&] { return std::make_unique<MainControlForm>(services); }},
         {"SetupParameters", [&] { return std::make_unique<SetupParameters>(services); }},
         {"TerminalForm", [&] { return std::make_unique<TerminalForm>(services); }},
@@ -34,19 +30,10 @@ TEST(WindowWidgets, EveryWindowTakesAllItsControlsWithIt) {
         {"SelectComForm",
          [&] { return std::make_unique<SelectComForm>(services, dir.filePath("nvq-can.ini")); }},
     };
-    for (const auto& c : cases) {
+    for (const auto& [window, make] : cases) {
         const qsizetype before = QApplication::allWidgets().size();
-        c.make().reset();
-        EXPECT_EQ(QApplication::allWidgets().size(), before) << c.window;
+        make().reset();
+        EXPECT_EQ(QApplication::allWidgets().size(), before) << window;
     }
 }
-
-TEST(WindowWidgets, TheUnusedSentBoxIsAHiddenControlOfTheMainWindow) {
-    SimRig rig;
-    MainControlForm form(rig.services());
-    QLineEdit* sent = form.findChild<QLineEdit*>(QStringLiteral("Sent"));
-    ASSERT_EQ(sent, form.terminal.Sent);
-    EXPECT_FALSE(sent->isVisibleTo(&form));
-}
-
 }  // namespace

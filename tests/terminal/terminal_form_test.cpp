@@ -8,28 +8,20 @@
 #include "support/file_faults.h"
 #include "support/sim_rig.h"
 #include "terminal/terminal_form.h"
+#include "terminal/terminal_line.h"
+#include "terminal/terminal_text_file.h"
 
 namespace {
 
-// What the log box shows for a log: its lines without the CR of CR LF.
-QString shown(QString log) {
-    return log.replace("\r\n", "\n");
-}
-
 class TerminalFormTest : public ::testing::Test {
   protected:
-    TerminalFormTest() {
-        device = &rig.addDevice(1, 1);
-        TerminalForm::PreviousCommand.clear();
-    }
+    TerminalFormTest() : device(&rig.addDevice(1, 1)) { TerminalForm::PreviousCommand.clear(); }
 
-    TerminalForm& open(bool portOpen = true) {
+    // Opens the window as the main window hands it over: device 01 on the open COM1 at 9600.
+    TerminalForm& open(const ConnectionValues& values = {"01", "9600", 1, true, false}) {
         form.reset();
         form = std::make_unique<TerminalForm>(rig.services());
-        form->values.ComAddress = "01";
-        form->values.Baudrate = "9600";
-        form->values.ComPortNumber = 1;
-        form->values.ComPortStatus = portOpen;
+        form->values = values;
         form->show();
         form->load();
         return *form;
@@ -42,85 +34,56 @@ class TerminalFormTest : public ::testing::Test {
         QTest::keyClick(form->SendText, Qt::Key_Return);
         return (rig.hub.nowUs() - start) / 1000;
     }
-
-    void recall() { QTest::keyClick(form->SendText, Qt::Key_F1); }
+    QString recall() {
+        QTest::keyClick(form->SendText, Qt::Key_F1);
+        return form->SendText->text();
+    }
 
     SimRig rig;
     SimDevice* device;
     std::unique_ptr<TerminalForm> form;
 };
 
-TEST_F(TerminalFormTest, LogsTheLineSentAndEachKindOfAnswer) {
-    const struct {
-        const char* what;
-        std::function<void(SimDevice&)> arrange;
-        const char* id;
-        const char* command;
-        QString log;
-        qint64 ms;  // -1: not checked
-    } cases[] = {
-        {"reply", [](SimDevice& d) { d.faults.rawReplies = {"123\r"}; }, "1", "PX",
-         ">@01PX\r\n<123\r\n", -1},
-        {"prefix kept", [](SimDevice& d) { d.forcePrefix = true; }, "01", "VER",
-         ">@01VER\r\n<#01V340\r\n", -1},
-        {"line feed kept", [](SimDevice& d) { d.faults.rawReplies = {"A\nB\r"}; }, "1", "VER",
-         ">@01VER\r\n<A\nB\r\n", -1},
-        {"broadcast", [](SimDevice&) {}, "00", "STOP", ">@00STOP\r\n<BROADCAST SENT!\r\n", 0},
-        {"no device", [](SimDevice& d) { d.faults.silent = true; }, "1", "PX",
-         ">@01PX\r\n<NO REPLY!\r\n", 101},
-        {"partial", [](SimDevice& d) { d.faults.rawReplies = {"12"}; }, "1", "PX",
-         ">@01PX\r\n<12NO REPLY!\r\n", 101},
-    };
-    for (const auto& c : cases) {
-        device->faults = SimFaults{};
-        device->values = SimDevice(1, 9600).values;
-        c.arrange(*device);
-        open();
-        form->DeviceID->setText(c.id);
-        rig.takeLines();
-        const qint64 ms = enter(c.command);
-        EXPECT_EQ(form->logText(), c.log) << c.what;
-        EXPECT_EQ(form->Pad->toPlainText(), shown(c.log)) << c.what;
-        EXPECT_EQ(rig.takeLines(), QStringList{c.log.section("\r\n", 0, 0).mid(1)}) << c.what;
-        if (c.ms >= 0) {
-            EXPECT_EQ(ms, c.ms) << c.what;
-        }
-        EXPECT_TRUE(form->SendText->text().isEmpty()) << c.what;
-        EXPECT_TRUE(rig.prompter.shown.isEmpty()) << c.what;
-    }
-}
-
-TEST_F(TerminalFormTest, AStreamWithoutEndIsCutOff) {
-    device->faults.noCR = true;
-    device->faults.endless = true;
-    open();
-    enter("VER");
-    EXPECT_TRUE(form->logText().endsWith("xxxNO REPLY!\r\n"));
-    EXPECT_LT(form->logText().size(), 4200);
-}
-
-TEST_F(TerminalFormTest, SpecialCommandsWaitBeforeTheReplyIsRead) {
-    // The device answers after 80 ms: a wait before reading covers it, one after would add to it.
-    const struct {
-        const char* command;
-        qint64 ms;
-    } cases[] = {{"STORE", 200}, {"SR=1", 1000}, {"store", 80}};
-    open();
-    for (const auto& c : cases) {
-        device->faults.replyDelayMs = 80;
-        EXPECT_EQ(enter(c.command), c.ms) << c.command;
-        EXPECT_FALSE(form->logText().contains("NO REPLY!")) << c.command;
-    }
-}
-
-TEST_F(TerminalFormTest, WithoutThePortEveryLineAnswersComPortError) {
-    open(false);
-    EXPECT_EQ(rig.prompter.messages(), QStringList{"Communication port not open!"});
+// One line after another, each answered its own way; the returned times are on the simulated
+// clock. F1 brings the last line back, and Enter on an empty line forgets it.
+TEST_F(TerminalFormTest, LogsEachLineWithItsAnswerAndRecallsTheLast) {
+    open().DeviceID->setText("1");
+    device->faults.rawReplies = {"123\r", "A\nB\r", "12"};
     enter("PX");
     enter("VER");
-    EXPECT_EQ(form->logText(), ">@01PX\r\n<Com Port Error\r\n>@01VER\r\n<Com Port Error\r\n");
-    EXPECT_TRUE(rig.hub.lines().isEmpty());
-    EXPECT_TRUE(rig.hub.open_.isEmpty());
+    EXPECT_EQ(enter("PX"), 101);  // a partial reply, then silence
+    device->faults.replyDelayMs = 80;
+    EXPECT_EQ(enter("STORE"), 200);  // the command's wait comes before the reading
+    device->faults.replyDelayMs = 0;
+    device->forcePrefix = true;
+    enter("VER");
+    form->DeviceID->setText("00");
+    EXPECT_EQ(enter("STOP"), 0);
+    form->DeviceID->setText("01");
+    device->faults.silent = true;
+    EXPECT_EQ(enter("PX"), 101);
+    // The reply as it came: a line feed and the prefix are kept.
+    const QString log =
+        ">@01PX\r\n<123\r\n>@01VER\r\n<A\nB\r\n>@01PX\r\n<12NO REPLY!\r\n"
+        ">@01STORE\r\n<OK\r\n>@01VER\r\n<#01V340\r\n>@00STOP\r\n<BROADCAST "
+        "SENT!\r\n>@01PX\r\n<NO REPLY!\r\n";
+    EXPECT_EQ(form->logText(), log);
+    EXPECT_EQ(form->Pad->toPlainText(), QString(log).replace("\r\n", "\n"));  // the box shows
+    EXPECT_EQ(rig.takeLines(),
+              QStringList({"@01PX", "@01VER", "@01PX", "@01STORE", "@01VER", "@00STOP", "@01PX"}));
+    EXPECT_TRUE(rig.prompter.shown.isEmpty());
+    EXPECT_EQ(recall(), "PX");
+    form->SendText->clear();
+    enter("");
+    EXPECT_EQ(form->logText(), log);
+    EXPECT_EQ(recall(), "");
+
+    device->faults = SimFaults{};  // a stream that never ends its line is cut off
+    device->faults.noCR = true;
+    device->faults.endless = true;
+    enter("VER");
+    EXPECT_TRUE(form->logText().endsWith("xxxNO REPLY!\r\n"));
+    EXPECT_LT(form->logText().size(), log.size() + 4200);
 }
 
 TEST_F(TerminalFormTest, AnIdThatIsNoNumberSendsAndLogsNothing) {
@@ -131,72 +94,27 @@ TEST_F(TerminalFormTest, AnIdThatIsNoNumberSendsAndLogsNothing) {
         enter("PX");
         ASSERT_EQ(rig.prompter.messages().size(), 1) << box;
         EXPECT_TRUE(rig.prompter.messages()[0].startsWith(kCommunicationError)) << box;
-        EXPECT_TRUE(form->logText().isEmpty()) << box;
+        EXPECT_TRUE(form->logText().isEmpty() && form->SendText->text().isEmpty()) << box;
         EXPECT_TRUE(rig.hub.lines().isEmpty()) << box;
-        EXPECT_TRUE(form->SendText->text().isEmpty()) << box;
-        recall();
-        EXPECT_EQ(form->SendText->text(), "PX") << box;
+        EXPECT_EQ(recall(), "PX") << box;
     }
 }
 
-TEST_F(TerminalFormTest, APortFailureKeepsTheLogAndLeavesThePortAlone) {
-    open();
-    enter("VER");
-    rig.hub.vanish(1);
-    enter("PX");
-    EXPECT_EQ(rig.prompter.messages(),
-              QStringList{QString(kCommunicationError) + "Input/output error"});
-    EXPECT_EQ(form->logText(), ">@01VER\r\n<V340\r\n>@01PX\r\n");
-    EXPECT_TRUE(form->values.ComPortStatus);
-    // The adapter is back, but the window's handle on it died with it: each line says so.
-    rig.hub.restore(1);
-    rig.takeLines();
-    enter("VER");
-    EXPECT_EQ(rig.prompter.messages().last(), QString(kCommunicationError) + "Port is not open");
-    EXPECT_TRUE(form->logText().endsWith(">@01PX\r\n>@01VER\r\n"));
-    EXPECT_TRUE(rig.takeLines().isEmpty());
-}
-
-TEST_F(TerminalFormTest, EnterOnAnEmptyLineForgetsThePreviousOne) {
-    open();
-    enter("VER");
-    recall();
-    EXPECT_EQ(form->SendText->text(), "VER");
-    form->SendText->clear();
-    const QString log = form->logText();
-    rig.takeLines();
-    enter("");
-    EXPECT_TRUE(rig.takeLines().isEmpty());
-    EXPECT_EQ(form->logText(), log);
-    recall();
-    EXPECT_EQ(form->SendText->text(), "");
-}
-
+// The window opens the port it is handed and releases it however it is closed.
 TEST_F(TerminalFormTest, TheWindowOwnsItsPortWhileItIsOpen) {
+    rig.addDevice(2, 1, 19200);
     const std::function<void(TerminalForm&)> ways[] = {
         [](TerminalForm& f) { f.Close->click(); },
         [](TerminalForm& f) { f.close(); },  // the window's frame
         [](TerminalForm& f) { QTest::keyClick(f.SendText, Qt::Key_Escape); },
     };
     for (const auto& closeIt : ways) {
-        SimPort* port = nullptr;
-        WindowServices services = rig.services();
-        services.makePort = [&] {
-            auto p = std::make_unique<SimPort>(rig.hub);
-            port = p.get();
-            return p;
-        };
-        form = std::make_unique<TerminalForm>(services);
-        form->values = {"01", "19200", 1, true, false};
-        form->show();
-        form->load();
-        EXPECT_EQ(port->calls, QStringList({"threshold 1", "input length 1", "settings 19200,N,8,1",
-                                            "dtr 0", "port 1", "open"}));
-        EXPECT_TRUE(rig.hub.open_.contains(1));
+        open({"01", "19200", 2, true, false});
+        enter("VER");
+        EXPECT_EQ(form->logText(), ">@01VER\r\n<V340\r\n");
+        EXPECT_EQ(rig.hub.open_, QSet<int>{2});
         closeIt(*form);
-        EXPECT_FALSE(form->isVisible());
-        EXPECT_FALSE(rig.hub.open_.contains(1));
-        form.reset();
+        EXPECT_TRUE(!form->isVisible() && rig.hub.open_.isEmpty());
     }
 }
 
@@ -211,24 +129,25 @@ TEST_F(TerminalFormTest, TheEntryGetsTheFocusWhenTheWindowBecomesActive) {
     EXPECT_EQ(form->focusWidget(), form->SendText);
 }
 
-// Records what the log box held each time it was painted.
-class PaintRecorder : public QObject {
-  public:
-    explicit PaintRecorder(QPlainTextEdit* pad) : pad_(pad) {
+// Counts the paints of the log box, and those that show a partly received reply of 400
+// characters, each showing more than the one before.
+struct PaintRecorder : QObject {
+    explicit PaintRecorder(QPlainTextEdit* pad) : pad(pad) {
         pad->viewport()->installEventFilter(this);
     }
-    QList<int> sizes;
-
-  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
-            sizes << pad_->toPlainText().size();
+            const int size = pad->toPlainText().size();
+            growing += size > shown && size < 400;
+            shown = std::max(shown, size);
+            ++paints;
         }
         return false;
     }
-
-  private:
-    QPlainTextEdit* pad_;
+    QPlainTextEdit* pad;
+    int shown = 10;  // past the logged line itself
+    int growing = 0;
+    int paints = 0;
 };
 
 TEST_F(TerminalFormTest, ALongReplyIsSeenGrowing) {
@@ -239,45 +158,56 @@ TEST_F(TerminalFormTest, ALongReplyIsSeenGrowing) {
     QCoreApplication::processEvents();  // the window is on the screen: paints reach it
     PaintRecorder recorder(form->Pad);
     enter("VER");
-    QList<int> growing;
-    for (int size : recorder.sizes) {
-        if (size > 10 && size < 400 && (growing.isEmpty() || size > growing.last())) {
-            growing << size;
-        }
-    }
-    EXPECT_GE(growing.size(), 5) << "paints: " << recorder.sizes.size();
-    EXPECT_EQ(form->Pad->toPlainText(), shown(form->logText()));
+    EXPECT_GE(recorder.growing, 5) << "paints: " << recorder.paints;
+    EXPECT_EQ(form->Pad->toPlainText(), QString(form->logText()).replace("\r\n", "\n"));
 }
 
 TEST_F(TerminalFormTest, SavesTheLogAsTheUserNamesIt) {
     QTemporaryDir dir;
     const QString path = dir.filePath("log.txt");
-    const struct {
-        std::optional<QString> name;
-        bool withLine;
-        QStringList messages;
-        QByteArray file;
-    } cases[] = {
-        {std::nullopt, true, {}, "<none>"},  // cancelled
-        {"", true, {"No Program Name!"}, "<none>"},
-        {dir.filePath("*.txt"), true, {}, "<none>"},
-        {path, true, {"Save Done!"}, ">@01VER\r\n<V340\r\n\r\n"},
-        {path, false, {"Save Done!"}, "\r\n\r\n"},  // an empty log replaces the file too
+    // The name the user gives (none: cancelled), the messages, the file. A save of a logged line
+    // is among the save tests of every file the program writes.
+    const std::tuple<std::optional<QString>, QStringList, QByteArray> cases[] = {
+        {std::nullopt, {}, "<none>"},
+        {"", {"No Program Name!"}, "<none>"},
+        {dir.filePath("*.txt"), {}, "<none>"},
+        {path, {"Save Done!"}, "\r\n\r\n"},  // an empty log makes a file too
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, messages, file] : cases) {
         open();
-        if (c.withLine) {
-            enter("VER");
-        }
         rig.prompter.clear();
-        rig.prompter.fileNames = {c.name};
+        rig.prompter.fileNames = {name};
         form->Command2->click();
-        ASSERT_EQ(rig.prompter.shown.size(), 1 + c.messages.size());
+        ASSERT_EQ(rig.prompter.shown.size(), 1 + messages.size());
         EXPECT_EQ(rig.prompter.shown[0].text, "Save Terminal Text As");
         EXPECT_EQ(rig.prompter.shown[0].title, "Terminal Text Files (*.txt)|*.txt");
-        EXPECT_EQ(rig.prompter.messages(), c.messages);
-        EXPECT_EQ(fileBytes(path), c.file);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), c.file == "<none>" ? 0 : 1);
+        EXPECT_EQ(rig.prompter.messages(), messages);
+        EXPECT_EQ(fileBytes(path), file);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), file == "<none>" ? 0 : 1);
+    }
+}
+
+TEST(TerminalDeviceId, ReadsTheBoxAsA16BitNumberWithTwoDigitsAtLeast) {
+    const std::pair<const char*, std::optional<QString>> cases[] = {
+        {"1", "01"},          {"01", "01"},  {"0", "00"},    {"-0", "00"},
+        {"123", "123"},       {"9.6", "10"}, {"-3", "-3"},   {"32767", "32767"},
+        {"-32768", "-32768"}, {"32768", {}}, {"-32769", {}}, {"ab", {}},
+    };
+    for (const auto& [box, id] : cases) {
+        EXPECT_EQ(terminalDeviceId(box), id) << box;
+    }
+}
+
+// An empty log is saved by the window's own test above; a logged line by the save tests of every
+// file the program writes.
+TEST(TerminalTextFile, EndsWithOneEmptyLine) {
+    const std::pair<QString, QByteArray> cases[] = {
+        {">@01PX\r\n<12", ">@01PX\r\n<12\r\n\r\n"},  // cut short by a port failure
+        {"<A\n", "<A\n\r\n"},                        // a bare LF counts as a line end
+        {QString::fromLatin1("<\xE9\x01", 3), "<\xE9\x01\r\n\r\n"},  // bytes kept as received
+    };
+    for (const auto& [log, file] : cases) {
+        EXPECT_EQ(terminalFileContent(log), file) << log.toStdString();
     }
 }
 
