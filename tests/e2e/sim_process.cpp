@@ -5,22 +5,13 @@
 
 SimProcess::SimProcess(const QStringList& args) : savedConfigHome_(qgetenv("XDG_CONFIG_HOME")) {
     qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
-    process_.setProgram(QStringLiteral(NVQ_SIM_PATH));
-    process_.setArguments(QStringList{"--ports-dir", portsDir(), "--log", dir_.filePath("log")} +
-                          args);
-    process_.start();
-    if (!process_.waitForStarted(5000)) {
-        return;
-    }
+    process_.start(QStringLiteral(NVQ_SIM_PATH),
+                   QStringList{"--ports-dir", dir_.filePath("nvq-can-setup/ports"), "--log",
+                               dir_.filePath("log")} +
+                       args);
     // Ready once it has printed a line per port.
-    const int ports = std::max<qsizetype>(1, args.count("--port"));
-    QDeadlineTimer deadline(10000);
-    QByteArray out;
-    while (out.count('\n') < ports && !deadline.hasExpired()) {
-        process_.waitForReadyRead(100);
-        out += process_.readAllStandardOutput();
-    }
-    started_ = out.count('\n') >= ports;
+    const qsizetype ports = std::max<qsizetype>(1, args.count("--port"));
+    started_ = process_.waitForStarted(5000) && readLines(ports, 10000).count('\n') >= ports;
 }
 
 SimProcess::~SimProcess() {
@@ -38,16 +29,19 @@ SimProcess::~SimProcess() {
     }
 }
 
-QString SimProcess::control(const QString& line) {
-    process_.readAllStandardOutput();
-    process_.write((line + "\n").toLocal8Bit());
+QByteArray SimProcess::readLines(qsizetype lines, int ms) {
     QByteArray out;
-    QDeadlineTimer deadline(5000);
-    while (!out.contains('\n') && !deadline.hasExpired()) {
+    for (QDeadlineTimer deadline(ms); out.count('\n') < lines && !deadline.hasExpired();) {
         process_.waitForReadyRead(100);
         out += process_.readAllStandardOutput();
     }
-    return QString::fromLocal8Bit(out).trimmed();
+    return out;
+}
+
+QString SimProcess::control(const QString& line) {
+    process_.readAllStandardOutput();
+    process_.write((line + "\n").toLocal8Bit());
+    return QString::fromLocal8Bit(readLines(1, 5000)).trimmed();
 }
 
 QString SimProcess::log() const {
@@ -55,6 +49,14 @@ QString SimProcess::log() const {
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
 }
 
-QString SimProcess::portsDir() const {
-    return dir_.filePath("nvq-can-setup/ports");
+QStringList SimProcess::sent(const QString& port) const {
+    const QString arrow = port + " -> ";
+    QStringList lines;
+    for (const QString& line : log().split('\n')) {
+        const qsizetype at = line.indexOf(arrow);
+        if (at >= 0) {
+            lines << line.mid(at + arrow.size()).split("<CR>", Qt::SkipEmptyParts);
+        }
+    }
+    return lines;
 }

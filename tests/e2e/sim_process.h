@@ -16,9 +16,13 @@ class SimProcess {
     QString control(const QString& line);
     // The traffic log so far.
     QString log() const;
-    QString portsDir() const;
+    // The lines the simulator received (without CR) on a port ("COM3"), or on every port.
+    QStringList sent(const QString& port = QString()) const;
 
   private:
+    // Standard output until it holds that many lines or the time is up.
+    QByteArray readLines(qsizetype lines, int ms);
+
     QTemporaryDir dir_;
     QProcess process_;
     QByteArray savedConfigHome_;

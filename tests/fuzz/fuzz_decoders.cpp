@@ -6,53 +6,54 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMap>
-#include <cstring>
+#include <QtEndian>
 
 #include "fuzz_support.h"
 #include "link/number_form.h"
 #include "link/reply_helpers.h"
-#include "main_window/control_panel.h"
-#include "main_window/dio_panel.h"
-#include "main_window/latch_panel.h"
+#include "main_window/main_control_form.h"  // the panels
 #include "main_window/status_decoders.h"
-#include "main_window/status_panel.h"
 #include "main_window/status_view.h"
-#include "main_window/sync_panel.h"
 
 namespace {
 
 // The bits a word shows: bits 23 to 0, only bits 0 to 22 of a word of 2^24 or more, none of a
 // negative word.
 int32_t shownBits(int32_t v) {
-    if (v < 0) {
-        return 0;
-    }
-    return v >= (1 << 24) ? (v & 0x7FFFFF) : v;
+    return v < 0 ? 0 : v >= (1 << 24) ? (v & 0x7FFFFF) : v;
 }
 
 bool bit(int32_t v, int n) {
     return (shownBits(v) >> n & 1) != 0;
 }
 
+// The text of the highest-priority bit that is set.
 QString motionText(int32_t m) {
-    const char* text = "IDLE";
-    for (const auto& [n, t] :
+    for (const auto& [n, text] :
          {std::pair{7, "+LIM ERR"}, {6, "-LIM ERR"}, {2, "DECEL"}, {1, "ACCEL"}, {0, "CONST"}}) {
         if (bit(m, n)) {
-            text = t;
-            break;
+            return QString::fromLatin1(text);
         }
     }
-    return QString::fromLatin1(text);
+    return QStringLiteral("IDLE");
 }
 
 QString armedText(int32_t v) {
-    static const char* const texts[] = {"OFF", "WAITING", "ON"};
-    return v >= 0 && v <= 2 ? QString::fromLatin1(texts[v]) : QString::number(v);
+    return v >= 0 && v <= 2 ? kArmedTexts[v] : QString::number(v);
 }
 
 QString onOff(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// Every display of the five frames by name: texts, lamps and check boxes ("1"/"0").
+using Shown = QMap<QString, QString>;
+
+// Lamps <prefix>1 to <prefix><count> show bits 0 to count - 1.
+void bitLamps(Shown& s, const char* prefix, int count, int32_t v) {
+    for (int i = 0; i < count; ++i) {
+        s[prefix + QString::number(i + 1)] = onOff(bit(v, i));
+    }
 }
 
 void checkBitRules(int32_t a, int32_t b) {
@@ -65,9 +66,6 @@ void checkBitRules(int32_t a, int32_t b) {
               "motion lamps follow their bits");
 }
 
-// Every display of the five frames by name: texts, lamps and check boxes ("1"/"0").
-using Shown = QMap<QString, QString>;
-
 struct Panels {
     StatusPanel status;
     ControlPanel control;
@@ -79,14 +77,14 @@ struct Panels {
     Shown shown() const {
         Shown s;
         for (QWidget* frame : {status.frame, control.frame, dio.frame, latch.frame, sync.frame}) {
-            for (const QLineEdit* e : frame->findChildren<QLineEdit*>()) {
-                s[e->objectName()] = e->text();
-            }
-            for (const Lamp* l : frame->findChildren<Lamp*>()) {
-                s[l->objectName()] = onOff(l->isOn());
-            }
-            for (const QCheckBox* c : frame->findChildren<QCheckBox*>()) {
-                s[c->objectName()] = onOff(c->isChecked());
+            for (const QWidget* w : frame->findChildren<QWidget*>()) {
+                if (const auto* e = dynamic_cast<const QLineEdit*>(w)) {
+                    s[w->objectName()] = e->text();
+                } else if (const auto* l = dynamic_cast<const Lamp*>(w)) {
+                    s[w->objectName()] = onOff(l->isOn());
+                } else if (const auto* c = dynamic_cast<const QCheckBox*>(w)) {
+                    s[w->objectName()] = onOff(c->isChecked());
+                }
             }
         }
         return s;
@@ -112,33 +110,19 @@ const Query kQueries[] = {
     {&StatusView::showMotionStatus,
      [](int32_t v, Shown& s) {
          s["Stat"] = motionText(v);
-         s["Home"] = onOff(bit(v, 3));
-         s["NegLim"] = onOff(bit(v, 4));
-         s["PosLim"] = onOff(bit(v, 5));
-         s["LatchIn"] = onOff(bit(v, 8));
-         s["ZIndex"] = onOff(bit(v, 9));
+         for (const auto& [lamp, n] :
+              {std::pair{"Home", 3}, {"NegLim", 4}, {"PosLim", 5}, {"LatchIn", 8}, {"ZIndex", 9}}) {
+             s[lamp] = onOff(bit(v, n));
+         }
      }},
     {&StatusView::showPosGuard,
      [](int32_t v, Shown& s) {
-         static const char* const texts[] = {
-             "IDLE",     "MOVING",    "CORRECTING", "STOPPING",  "ABORTING", "JOGGING", "HOMING",
-             "Z-HOMING", "ERR-RANGE", "ERR-ATMPT",  "ERR-STALL", "ERR-LIM",  "NA"};
-         if (v >= 0 && v <= 12) {
-             s["PosGuardStatus"] = QString::fromLatin1(texts[v]);
+         if (v >= 0 && v < kPosGuardTexts.size()) {
+             s["PosGuardStatus"] = kPosGuardTexts[v];
          }
      }},
-    {&StatusView::showInputs,
-     [](int32_t v, Shown& s) {
-         for (int i = 0; i < 6; ++i) {
-             s[QStringLiteral("In%1").arg(i + 1)] = onOff(bit(v, i));
-         }
-     }},
-    {&StatusView::showOutputs,
-     [](int32_t v, Shown& s) {
-         for (int i = 0; i < 3; ++i) {
-             s[QStringLiteral("DO%1").arg(i + 1)] = onOff(bit(v, i));
-         }
-     }},
+    {&StatusView::showInputs, [](int32_t v, Shown& s) { bitLamps(s, "In", 6, v); }},
+    {&StatusView::showOutputs, [](int32_t v, Shown& s) { bitLamps(s, "DO", 3, v); }},
     {&StatusView::showSCurve, [](int32_t v, Shown& s) { s["Scv"] = onOff(v == 1); }},
     {&StatusView::showEnable, [](int32_t v, Shown& s) { s["EnableStat"] = onOff(v == 1); }},
     {&StatusView::showMoveMode,
@@ -146,12 +130,6 @@ const Query kQueries[] = {
          s["MoveMode"] = v == 1 ? QStringLiteral("INC") : QStringLiteral("ABS");
      }},
 };
-
-Panels& panels() {
-    ensureGuiApp();
-    static Panels* p = new Panels;
-    return *p;
-}
 
 }  // namespace
 
@@ -161,13 +139,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const QByteArray rest = inputBytes(data, size, 1);
     if (rest.size() >= 8) {
-        int32_t words[2];
-        memcpy(words, rest.constData(), sizeof words);
-        checkBitRules(words[0], words[1]);
+        checkBitRules(qFromUnaligned<int32_t>(rest.constData()),
+                      qFromUnaligned<int32_t>(rest.constData() + 4));
     }
     const Query& query = kQueries[data[0] % std::size(kQueries)];
     const QString reply = QString::fromLatin1(rest);
-    Panels& p = panels();
+    Panels& p = oneForTheRun<Panels>();
     Shown expected = p.shown();
     const std::optional<int32_t> value = readInt32(reply);
     if (value) {

@@ -9,92 +9,69 @@
 // Mode bits 0-1: reader (0 main, 1 parameter, 2 terminal, 3 pane); 2: auto-response mode;
 // 3: the device streams on after its reply; 4: characters take their line time; 5: the port
 // vanishes.
-#include <QStringList>
-
 #include "fuzz_support.h"
 #include "link/exchange.h"
 #include "link/main_policy.h"
-#include "link/messages.h"
 #include "link/parameter_policy.h"
 #include "link/reply_reader.h"
 #include "main_window/terminal_pane_commands.h"
 #include "terminal/terminal_line.h"
-#include "vanishing_port.h"
 
 namespace {
-
-enum class Reader { Main, Parameter, Terminal, Pane };
-
-struct Mode {
-    explicit Mode(uint8_t bits)
-        : reader(static_cast<Reader>(bits & 3)),
-          arMode((bits & 4) != 0),
-          endless((bits & 8) != 0),
-          pacing((bits & 16) != 0),
-          vanishes((bits & 32) != 0) {}
-    Reader reader;
-    bool arMode, endless, pacing, vanishes;
-};
 
 struct RecordingHost : MainLinkHost {
     void tell(const QString& message) override { told << message; }
     void showNoCommunication() override { ++noCommunication; }
     void showInvalidPort() override { ++invalidPort; }
     QStringList told;
-    int noCommunication = 0;
-    int invalidPort = 0;
+    int noCommunication = 0, invalidPort = 0;
 };
 
-// What the device's first reply is known to read as, when it arrives whole and in time: the
-// characters before its first CR, or nothing when no CR comes within the read budget.
-struct Expected {
-    Expected(const Mode& mode, const QList<QByteArray>& replies)
-        : first(replies.value(0)),
-          known(!replies.isEmpty() && (!mode.pacing || first.size() < 2000)) {
+// Device 01 on a port that may vanish, answering with the input's replies; and what its first
+// reply is known to read as, when it arrives whole and in time: the characters before its first
+// CR, or nothing when no CR comes within the read budget.
+struct Rig {
+    Rig(uint8_t mode, int vanishAfter, const QList<QByteArray>& replies)
+        : arMode((mode & 4) != 0),
+          endless((mode & 8) != 0),
+          port(hub, (mode & 32) != 0 ? vanishAfter : -1),
+          first(replies.value(0)),
+          known(!replies.isEmpty() && ((mode & 16) == 0 || first.size() < 2000)) {
+        SimDevice& device = hub.addPort(1).addDevice(1);
+        device.faults.rawReplies = replies;
+        device.faults.endless = endless;
+        hub.pacing = (mode & 16) != 0;
+        openPort(port, 1, QStringLiteral("9600"));  // opening is no counted operation
         const qsizetype cr = first.indexOf('\r');
         if (cr >= 0 && cr < ReadBudget{}.characters) {
             line = first.left(cr);
         }
     }
-    // The payload, "#" prefix dropped.
+    // The expected payload, "#" prefix dropped.
     QString payload() const {
         const QString text = QString::fromLatin1(*line);
         return text.startsWith(QLatin1Char('#')) ? text.mid(3) : text;
     }
-    QByteArray first;
-    bool known;
+
+    const bool arMode, endless;
+    SimHub hub;
+    VanishingPort port;
+    ConnectionValues values{QStringLiteral("01"), QStringLiteral("9600"), 1, true, true};
+    const QByteArray first;
+    const bool known;
     std::optional<QByteArray> line;
 };
 
-struct Rig {
-    Rig(const Mode& mode, int vanishAfter, const QList<QByteArray>& replies)
-        : port(hub, mode.vanishes ? vanishAfter : -1) {
-        SimDevice& device = hub.addPort(1).addDevice(1);
-        device.faults.rawReplies = replies;
-        device.faults.endless = mode.endless;
-        hub.pacing = mode.pacing;
-        openPort(port.sim(), 1, QStringLiteral("9600"));
-        values.ComAddress = QStringLiteral("01");
-        values.ComPortStatus = true;
-        values.ComStatus = true;
-    }
-    SimHub hub;
-    VanishingPort port;
-    ConnectionValues values;
-};
-
-void checkMain(Rig& rig, const Mode& mode, const Expected& expected) {
+void checkMain(Rig& rig) {
     RecordingHost host;
     MainPolicy policy(rig.port, rig.values, host);
-    policy.ARMode = mode.arMode;
+    policy.ARMode = rig.arMode;
     const QString reply = policy.SendReceive(QStringLiteral("PX"));
     fuzzCheck(!reply.contains(QLatin1Char('\r')), "main: no CR in a reply");
     if (rig.port.vanished()) {
         fuzzCheck(reply.isEmpty() && !rig.values.ComPortStatus && !rig.values.ComStatus,
                   "main: a lost port clears both flags and yields nothing");
-        fuzzCheck(host.invalidPort == 1 && host.told.size() == 2 &&
-                      host.told[0].startsWith(QLatin1String(kCommunicationError)) &&
-                      host.told[1] == QLatin1String(kPortNotAvailable),
+        fuzzCheck(host.invalidPort == 1 && toldPortLost(host.told),
                   "main: a lost port is shown and told");
         fuzzCheck(!rig.port.isOpen(), "main: a lost port is closed");
         return;
@@ -103,20 +80,16 @@ void checkMain(Rig& rig, const Mode& mode, const Expected& expected) {
     fuzzCheck(rig.values.ComStatus || (reply == "0" && host.noCommunication == 1),
               "main: silence gives 0 and the no-communication display");
     const qsizetype frames = rig.hub.lines().size();
-    if (!mode.arMode) {
-        fuzzCheck(frames == 1, "main: one frame");
-    } else {
-        fuzzCheck(frames >= 1 && frames <= 2 && (rig.values.ComStatus || frames == 2),
-                  "main: a silent device gets the frame twice in auto-response mode");
-    }
-    if (expected.known && !mode.arMode) {
-        fuzzCheck(expected.line ? reply == expected.payload() && rig.values.ComStatus
-                                : reply == "0" && !rig.values.ComStatus,
-                  "main: a plain reply is read up to its CR");
-    }
+    fuzzCheck(rig.arMode ? frames >= 1 && frames <= 2 && (rig.values.ComStatus || frames == 2)
+                         : frames == 1,
+              "main: one frame; a silent device gets it twice in auto-response mode");
+    fuzzCheck(!rig.known || rig.arMode ||
+                  (rig.line ? reply == rig.payload() && rig.values.ComStatus
+                            : reply == "0" && !rig.values.ComStatus),
+              "main: a plain reply is read up to its CR");
 }
 
-void checkParameter(Rig& rig, const Expected& expected) {
+void checkParameter(Rig& rig) {
     QStringList told;
     ParameterPolicy policy(rig.port, rig.values, [&told](const QString& m) { told << m; });
     const QString reply = policy.SendReceive(QStringLiteral("PX"));
@@ -131,53 +104,48 @@ void checkParameter(Rig& rig, const Expected& expected) {
     fuzzCheck(rig.hub.lines().size() == 1, "parameter: one frame");
     fuzzCheck(!reply.isEmpty(), "parameter: never an empty reply");
     fuzzCheck(rig.values.ComStatus == told.isEmpty(), "parameter: every failure is told");
-    if (!expected.known) {
+    if (!rig.known) {
         return;
     }
-    if (!expected.line) {
+    if (!rig.line) {
         fuzzCheck(reply == "0" && told == QStringList{QString(kNoReplyToCommand) + "PX"},
                   "parameter: no line, no reply");
-    } else if (expected.payload().isEmpty()) {
+    } else if (rig.payload().isEmpty()) {
         fuzzCheck(reply == "0" && told == QStringList{kNoResponse}, "parameter: empty reply");
     } else {
-        fuzzCheck(reply == expected.payload(), "parameter: a plain reply is read up to its CR");
+        fuzzCheck(reply == rig.payload(), "parameter: a plain reply is read up to its CR");
     }
 }
 
-void checkTerminal(Rig& rig, const Mode& mode, const Expected& expected) {
+void checkTerminal(Rig& rig) {
     QString log;
-    const auto sink = [&log](const QString& piece) {
+    const auto failure = sendTerminalLine(rig.port, true, "1", "PX", [&log](const QString& piece) {
         fuzzCheck(!piece.isEmpty(), "terminal: no empty piece");
         log += piece;
-    };
-    const auto failure =
-        sendTerminalLine(rig.port, true, QStringLiteral("1"), QStringLiteral("PX"), sink);
+    });
     fuzzCheck(failure.has_value() == rig.port.vanished(), "terminal: fails only on a lost port");
     fuzzCheck(log.startsWith(QLatin1String(">@01PX\r\n")), "terminal: logs the line sent");
-    if (failure || mode.endless || !expected.known) {
+    if (failure || rig.endless || !rig.known) {
         return;
     }
     const QString tail =
-        expected.line
-            ? QString::fromLatin1(*expected.line) + "\r\n"
-            : QString::fromLatin1(expected.first.left(ReadBudget{}.characters)) + "NO REPLY!\r\n";
+        rig.line ? QString::fromLatin1(*rig.line) + "\r\n"
+                 : QString::fromLatin1(rig.first.left(ReadBudget{}.characters)) + "NO REPLY!\r\n";
     fuzzCheck(log == ">@01PX\r\n<" + tail, "terminal: logs the reply as it came");
 }
 
-void checkPane(Rig& rig, const Expected& expected) {
+void checkPane(Rig& rig) {
     std::optional<QString> reply;
     try {
-        rig.port.write(commandFrame(QStringLiteral("01"), QStringLiteral("PX")));
+        rig.port.write(commandFrame("01", "PX"));
         reply = readPaneReply(rig.port);
     } catch (const PortError&) {
         fuzzCheck(rig.port.vanished(), "pane: fails only on a lost port");
         return;
     }
     fuzzCheck(!rig.port.vanished(), "pane: a lost port fails");
-    if (expected.known) {
-        fuzzCheck(expected.line ? reply == QString::fromLatin1(*expected.line) : !reply,
-                  "pane: a plain reply is shown up to its CR, prefix and all");
-    }
+    fuzzCheck(!rig.known || (rig.line ? reply == QString::fromLatin1(*rig.line) : !reply),
+              "pane: a plain reply is shown up to its CR, prefix and all");
 }
 
 }  // namespace
@@ -186,25 +154,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) {
         return 0;
     }
-    const Mode mode(data[0]);
-    const QList<QByteArray> replies = splitReplies(inputBytes(data, size, 2));
-    Rig rig(mode, data[1], replies);
-    const Expected expected(mode, replies);
+    Rig rig(data[0], data[1], splitReplies(inputBytes(data, size, 2)));
     const qint64 start = rig.hub.nowMs();
-    switch (mode.reader) {
-        case Reader::Main:
-            checkMain(rig, mode, expected);
-            break;
-        case Reader::Parameter:
-            checkParameter(rig, expected);
-            break;
-        case Reader::Terminal:
-            checkTerminal(rig, mode, expected);
-            break;
-        case Reader::Pane:
-            checkPane(rig, expected);
-            break;
-    }
+    void (*const readers[])(Rig&) = {checkMain, checkParameter, checkTerminal, checkPane};
+    readers[data[0] & 3](rig);
     // At most two attempts, each bounded by its read budget: seconds of device time, not more.
     fuzzCheck(rig.hub.nowMs() - start < 20000, "a reply is waited for a bounded time");
     return 0;

@@ -18,39 +18,21 @@ std::optional<std::optional<int64_t>> plainDecimal(const QString& text) {
     if (!m.hasMatch() || text.isEmpty() || !text.back().isDigit()) {
         return std::nullopt;
     }
-    if (m.capturedLength(1) > 18) {
-        return std::optional<int64_t>();
-    }
-    return std::optional<int64_t>(text.toLongLong());
+    return m.capturedLength(1) > 18 ? std::optional<int64_t>() : text.toLongLong();
 }
 
 void checkWide(const QString& text) {
     const auto value = readWholeNumber(text);
-    if (value) {
-        fuzzCheck(*value >= INT32_MIN && *value <= INT32_MAX, "a value lies within int32");
-        const auto written = wholeNumberText(text);
-        fuzzCheck(written && readWholeNumber(*written) == value, "a value writes back the same");
-        fuzzCheck(readInt32(text) == value, "readInt32 agrees with readWholeNumber");
-    } else {
-        fuzzCheck(!wholeNumberText(text) && !readInt32(text), "no number, no text");
-    }
+    fuzzCheck(readInt32(text) == value, "readInt32 agrees with readWholeNumber");
+    fuzzCheck(!value || (*value >= INT32_MIN && *value <= INT32_MAX), "a value lies within int32");
+    const auto written = wholeNumberText(text);
+    fuzzCheck(written.has_value() == value.has_value(),
+              "a value writes to a text; no number, none");
+    fuzzCheck(!written || readWholeNumber(*written) == value, "a value writes back the same");
     if (const auto exact = plainDecimal(text)) {
         const bool inRange = *exact && **exact >= INT32_MIN && **exact <= INT32_MAX;
         fuzzCheck(value == (inRange ? *exact : std::nullopt),
                   "plain decimal text reads as its value");
-    }
-}
-
-void checkNarrow(const QString& text) {
-    const auto narrow = readWholeNumber(text, -32768, 32767);
-    if (narrow) {
-        fuzzCheck(*narrow >= -32768 && *narrow <= 32767, "a narrow value lies within its range");
-    }
-    const auto id = terminalDeviceId(text);
-    fuzzCheck(id.has_value() == narrow.has_value(), "the terminal ID is the narrow reading");
-    if (id) {
-        fuzzCheck(id->size() >= 2, "the terminal ID has at least two characters");
-        fuzzCheck(readWholeNumber(*id) == narrow, "the terminal ID reads back as its value");
     }
 }
 
@@ -59,6 +41,13 @@ void checkNarrow(const QString& text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromLatin1(inputBytes(data, size, 0));
     checkWide(text);
-    checkNarrow(text);
+    // The narrow range, and the terminal's device ID form that rests on it.
+    const auto narrow = readWholeNumber(text, -32768, 32767);
+    fuzzCheck(!narrow || (*narrow >= -32768 && *narrow <= 32767),
+              "a narrow value lies within its range");
+    const auto id = terminalDeviceId(text);
+    fuzzCheck(id.has_value() == narrow.has_value(), "the terminal ID is the narrow reading");
+    fuzzCheck(!id || id->size() >= 2, "the terminal ID has at least two characters");
+    fuzzCheck(!id || readWholeNumber(*id) == narrow, "the terminal ID reads back as its value");
     return 0;
 }

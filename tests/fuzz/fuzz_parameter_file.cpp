@@ -5,6 +5,7 @@
 // (fields separated by 0xFF); whatever they hold, the file written from them reads back whole,
 // as the same values.
 #include <QtEndian>
+#include <tuple>
 
 #include "fuzz_support.h"
 #include "link/text_lines.h"
@@ -14,35 +15,34 @@ namespace {
 
 using Values = ParameterFileValues;
 
-// The texts that lines 2 and 4 to 11 hold ("0" stands for an empty one), and lines 19 and 20.
-constexpr QString Values::*kZeroTexts[] = {
-    &Values::LCA,
-    &Values::runCurrent,
-    &Values::idleCurrent,
-    &Values::idleTime,
-    &Values::posGuardTolerance,
-    &Values::posGuardErrorRange,
-    &Values::posGuardMaxAttempt,
-    &Values::posGuardHighSpeed,
-    &Values::posGuardIdleTime,
-};
-constexpr QString Values::*kPlainTexts[] = {&Values::doBoot, &Values::eoBoot};
+// The texts that lines 2 and 4 to 11 hold ("0" stands for an empty one), then those of lines 19
+// and 20.
+constexpr QString Values::*kTexts[] = {&Values::LCA,
+                                       &Values::runCurrent,
+                                       &Values::idleCurrent,
+                                       &Values::idleTime,
+                                       &Values::posGuardTolerance,
+                                       &Values::posGuardErrorRange,
+                                       &Values::posGuardMaxAttempt,
+                                       &Values::posGuardHighSpeed,
+                                       &Values::posGuardIdleTime,
+                                       &Values::doBoot,
+                                       &Values::eoBoot};
+constexpr int kZeroTexts = 9;  // the first nine
+
+// The values besides the texts.
+auto others(const Values& v) {
+    return std::tie(v.polarity, v.posGuardEnable, v.method, v.deviceId, v.nodeId, v.serialBaud,
+                    v.canBitRate, v.edoEnable, v.returnZero);
+}
 
 bool sameValues(const Values& a, const Values& b) {
-    for (auto text : kZeroTexts) {
+    for (auto text : kTexts) {
         if (a.*text != b.*text) {
             return false;
         }
     }
-    for (auto text : kPlainTexts) {
-        if (a.*text != b.*text) {
-            return false;
-        }
-    }
-    return a.polarity == b.polarity && a.posGuardEnable == b.posGuardEnable &&
-           a.method == b.method && a.deviceId == b.deviceId && a.nodeId == b.nodeId &&
-           a.serialBaud == b.serialBaud && a.canBitRate == b.canBitRate &&
-           a.edoEnable == b.edoEnable && a.returnZero == b.returnZero;
+    return others(a) == others(b);
 }
 
 // What a file holds of the values: the seven polarity pairs as the window shows them (a negative
@@ -50,18 +50,12 @@ bool sameValues(const Values& a, const Values& b) {
 // break in a text (a line of the file cannot hold one).
 Values asStored(Values v) {
     v.polarity = polarityWord(polarityFromWord(v.polarity));
-    const auto oneLine = [](QString& text) {
-        text.replace(QLatin1Char('\r'), QLatin1Char(' '))
-            .replace(QLatin1Char('\n'), QLatin1Char(' '));
-    };
-    for (auto text : kZeroTexts) {
-        oneLine(v.*text);
-        if ((v.*text).isEmpty()) {
-            v.*text = QStringLiteral("0");
+    for (int i = 0; i < int(std::size(kTexts)); ++i) {
+        QString& text = v.*kTexts[i];
+        text.replace(u'\r', u' ').replace(u'\n', u' ');
+        if (i < kZeroTexts && text.isEmpty()) {
+            text = QStringLiteral("0");
         }
-    }
-    for (auto text : kPlainTexts) {
-        oneLine(v.*text);
     }
     return v;
 }
@@ -86,8 +80,8 @@ void checkRead(const QByteArray& content) {
     fuzzCheck(read.usableLines >= 0 && read.usableLines <= kParameterFileLines &&
                   read.usableLines <= textLines(content).size(),
               "reading takes at most the file's lines");
-    for (auto text : kZeroTexts) {
-        fuzzCheck(!(v.*text).contains(QLatin1Char('\r')) && !(v.*text).contains(QLatin1Char('\n')),
+    for (int i = 0; i < kZeroTexts; ++i) {
+        fuzzCheck(!(v.*kTexts[i]).contains(u'\r') && !(v.*kTexts[i]).contains(u'\n'),
                   "a text read holds no line break");
     }
     fuzzCheck(!read.has(13) || itemOrNone(v.deviceId, deviceIdItems(), false), "device ID item");
@@ -101,26 +95,19 @@ void checkRead(const QByteArray& content) {
 
 // Window values from fields: numbers from their first bytes, list selections by index.
 Values valuesFrom(const QList<QByteArray>& fields) {
-    const auto field = [&fields](int i) { return fields.value(i); };
-    const auto byte = [&field](int i) {
-        const QByteArray f = field(i);
-        return f.isEmpty() ? 0 : static_cast<uint8_t>(f[0]);
+    const auto byte = [&fields](int i) {
+        return static_cast<uint8_t>(fields.value(i).leftJustified(1, '\0').at(0));
     };
     const auto pick = [](const QStringList& items, int index, bool mayBeEmpty) {
-        if (mayBeEmpty && index % (items.size() + 1) == items.size()) {
-            return QString();
-        }
-        return items[index % items.size()];
+        return mayBeEmpty && index % (items.size() + 1) == items.size()
+                   ? QString()
+                   : items[index % items.size()];
     };
     Values v;
-    const QByteArray word = field(0).leftJustified(4, '\0');
-    v.polarity = qFromLittleEndian<int32_t>(word.constData());
+    v.polarity = qFromLittleEndian<int32_t>(fields.value(0).leftJustified(4, '\0').constData());
     int i = 1;
-    for (auto text : kZeroTexts) {
-        v.*text = QString::fromLatin1(field(i++));
-    }
-    for (auto text : kPlainTexts) {
-        v.*text = QString::fromLatin1(field(i++));
+    for (auto text : kTexts) {
+        v.*text = QString::fromLatin1(fields.value(i++));
     }
     const int flags = byte(i++);
     v.posGuardEnable = flags & 1;

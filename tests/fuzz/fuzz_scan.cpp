@@ -10,11 +10,8 @@
 #include "connect/settings_file.h"
 #include "fuzz_support.h"
 #include "link/reply_reader.h"
-#include "sim/sim_port.h"
 
 namespace {
-
-constexpr int kMaxTicks = 2000;
 
 // How many lines of the answer the scan reads as a name: at each CR within the read budget, the
 // answer so far holds "KRB".
@@ -48,37 +45,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scan.reset();
     scan.SearchAll = all;
     ScanTick outcome = ScanTick::Continue;
-    int ticks = 0;
-    while (outcome == ScanTick::Continue && ticks < kMaxTicks) {
+    for (int ticks = 0; outcome == ScanTick::Continue && ticks < 2000; ++ticks) {
         if (vanishes && ticks == data[2]) {
             hub.vanish(1);
         }
         outcome = scan.tick();
-        ++ticks;
         fuzzCheck(scan.progress >= 0 && scan.progress <= PortScan::kProgressMax, "progress range");
     }
     fuzzCheck(outcome != ScanTick::Continue, "the scan ends");
     fuzzCheck(outcome == ScanTick::Finished || (vanishes && data[2] == 0),
               "no port available only when the one port was never there");
     fuzzCheck(hub.open_.isEmpty(), "the scan leaves no port open");
-    if (vanishes) {
-        return 0;
-    }
     // The device answers the one query that reaches it: its ID (if the scan asks it) at its
     // baud rate; without scripted answers it answers its name.
     const QByteArray answer =
         answers.isEmpty() ? "KRB" + device.address().toLatin1() + "\r" : answers.first();
-    if (answer.size() > ReadBudget{}.characters) {
+    if (vanishes || answer.size() > ReadBudget{}.characters) {
         return 0;
     }
     const int names = id <= PortScan::kLastId ? namesIn(answer) : 0;
     if (!all) {
         fuzzCheck(scan.SearchResult == (names > 0), "a device is found when it names itself");
-        if (scan.SearchResult) {
-            fuzzCheck(
-                scan.PortNumber == 1 && scan.FoundBaud == baud && scan.FoundID == device.address(),
-                "a device is found where it answered");
-        }
+        fuzzCheck(!scan.SearchResult || (scan.PortNumber == 1 && scan.FoundBaud == baud &&
+                                         scan.FoundID == device.address()),
+                  "a device is found where it answered");
         return 0;
     }
     const QString line =

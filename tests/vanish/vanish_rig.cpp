@@ -10,14 +10,14 @@ VanishRig::VanishRig() : device(&rig.addDevice(1, 5)) {
     // While a message box is open its event loop lets the main window's timer fire.
     rig.prompter.whileShowing = [this] {
         if (form) {
-            const QStringList before = rig.hub.lines();
+            const qsizetype before = rig.hub.lines().size();
             form->Timer1_Timer();
-            sentWhileShowing += rig.hub.lines().mid(before.size());
+            sentWhileShowing += rig.hub.lines().mid(before);
         }
     };
 }
 
-MainControlForm& VanishRig::start() {
+MainControlForm& VanishRig::start(bool keepStartUpLines) {
     form = std::make_unique<MainControlForm>(rig.services());
     MainSession& session = form->session();
     session.PausePolling = false;
@@ -26,6 +26,9 @@ MainControlForm& VanishRig::start() {
     session.values.ComPortNumber = 1;
     form->show();
     form->load();
+    if (!keepStartUpLines) {
+        rig.takeLines();
+    }
     return *form;
 }
 
@@ -34,26 +37,28 @@ void VanishRig::tickAt(int pollStep) {
     form->Timer1_Timer();
 }
 
-void VanishRig::expectPortGivenUp(const QStringList& messages) {
-    EXPECT_EQ(rig.prompter.messages(), messages);
-    EXPECT_TRUE(sentWhileShowing.isEmpty());
-    const ConnectionValues& v = form->session().values;
-    EXPECT_FALSE(v.ComPortStatus);
-    EXPECT_FALSE(v.ComStatus);
-    EXPECT_FALSE(form->session().PausePolling);
-    EXPECT_EQ(form->comm.ComStatusDisplay->text(), "Invalid Port");
-    EXPECT_EQ(form->comm.ComStatusDisplay->palette().color(QPalette::Base), StatusColors::kGrey);
-    EXPECT_EQ(form->comm.SelectedDeviceID->currentText(), v.ComAddress);
-    EXPECT_EQ(form->comm.ID->text(), "???");
-    EXPECT_EQ(form->comm.Version->text(), "???");
-    EXPECT_TRUE(form->sync.SyncEqual->isChecked());
-    EXPECT_EQ(form->sync.SyncPos->text(), "0");
-    EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_FALSE(form->session().port().isOpen());
+void VanishRig::pickDevice(const QString& id) {
+    QComboBox* ids = form->comm.SelectedDeviceID;
+    ids->setCurrentIndex(ids->findText(id));
+    emit ids->activated(ids->currentIndex());
 }
 
-void VanishRig::expectNothingMore() {
-    const int said = rig.prompter.shown.size();
+void VanishRig::expectGivenUpThenReconnects(const QStringList& messages) {
+    EXPECT_EQ(rig.prompter.messages(), messages);
+    EXPECT_TRUE(sentWhileShowing.isEmpty());
+    MainSession& s = form->session();
+    const CommunicationPanel& c = form->comm;
+    EXPECT_EQ(QStringList({c.ComStatusDisplay->text(),
+                           c.ComStatusDisplay->palette().color(QPalette::Base).name(),
+                           c.SelectedDeviceID->currentText(), c.ID->text(), c.Version->text(),
+                           form->sync.SyncPos->text()}),
+              QStringList({"Invalid Port", StatusColors::kGrey.name(), s.values.ComAddress, "???",
+                           "???", "0"}));
+    EXPECT_TRUE(form->sync.SyncEqual->isChecked());
+    EXPECT_FALSE(s.values.ComPortStatus || s.values.ComStatus || s.PausePolling ||
+                 form->Timer1->isActive() || s.port().isOpen());
+
+    const qsizetype said = rig.prompter.shown.size();
     rig.takeLines();
     for (int step = 1; step <= 8; ++step) {
         tickAt(step);
@@ -61,19 +66,16 @@ void VanishRig::expectNothingMore() {
     form->control.JOGP->click();
     form->terminal.SendTerminalText->setText("VER");
     QTest::keyClick(form->terminal.SendTerminalText, Qt::Key_Return);
-    QComboBox* ids = form->comm.SelectedDeviceID;
-    ids->setCurrentIndex(ids->findText("07"));
-    emit ids->activated(ids->currentIndex());
+    pickDevice("07");
     EXPECT_TRUE(rig.takeLines().isEmpty());
     EXPECT_EQ(rig.prompter.shown.size(), said);
-}
 
-void VanishRig::expectClosesCleanly() {
     form->Command2->click();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_TRUE(rig.hub.open_.isEmpty());
     form.reset();
+    expectConnectsAgain();
 }
 
 void VanishRig::expectConnectsAgain() {
@@ -84,22 +86,13 @@ void VanishRig::expectConnectsAgain() {
     dialog.combo->setCurrentText("COM1");
     dialog.baudCom->setCurrentText("9600");
     dialog.DeviceIDCombo->setCurrentText("05");
-    QString status;
-    bool polling = false;
+    QStringList shown;
     rig.modal.scripts.append([&](QDialog& window) {
         auto& main = dynamic_cast<MainControlForm&>(window);
-        status = main.comm.ComStatusDisplay->text();
-        polling = main.Timer1->isActive();
+        shown = {main.comm.ComStatusDisplay->text(), QString::number(main.Timer1->isActive())};
     });
     dialog.Connect->click();
-    EXPECT_EQ(status, "Communication OK");
-    EXPECT_TRUE(polling);
+    EXPECT_EQ(shown, QStringList({"Communication OK", "1"}));
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
     EXPECT_TRUE(rig.hub.open_.isEmpty());
-}
-
-void VanishRig::expectSilentClosedAndReconnectable() {
-    expectNothingMore();
-    expectClosesCleanly();
-    expectConnectsAgain();
 }
