@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -37,6 +38,25 @@ bool BenchWindow::startPolling(int baud) {
         return false;
     }
     return true;
+}
+
+void BenchWindow::chartAndRecord(const QString& path) {
+    form.Chart->click();
+    prompter.fileNames = {path};
+    form.chart->RecordChart->click();
+}
+
+qint64 BenchWindow::endRecording(const QString& path) {
+    const qsizetype told = prompter.messages().size();
+    form.chart->finishRecording();
+    const QStringList messages = prompter.messages();
+    QFile file(path);
+    if (messages.size() > told || !file.open(QIODevice::ReadOnly)) {
+        fprintf(stderr, "recording not saved: %s\n",
+                messages.value(messages.size() - 1).toLocal8Bit().constData());
+        return -1;
+    }
+    return file.readAll().count('\n') - 1;  // the header is no sample
 }
 
 double runEventLoopFor(int ms) {

@@ -11,6 +11,10 @@ struct BenchWindow {
 
     // Shows the window and lets its start-up run; true once it polls a device that answered.
     bool startPolling(int baud);
+    // Opens the chart beside the panels and records every sample into path.
+    void chartAndRecord(const QString& path);
+    // Ends the recording into path; the samples in the file, -1 when it could not be saved.
+    qint64 endRecording(const QString& path);
 
     ScriptedPrompter prompter;
     ScriptedModalRunner modal;

@@ -1,8 +1,11 @@
 // poll_rate: how fast the main window's polling cycle refreshes the position, against the limit
 // the serial line itself sets. Runs the real window (offscreen, its own Timer1 in the event loop,
-// QtSerialPort) against nvq-can-sim on a paced pseudo-terminal at 9600 and 115200 baud.
+// QtSerialPort) against nvq-can-sim on a paced pseudo-terminal at 9600 and 115200 baud. With
+// --chart, each rate is measured again with the chart open and recording, and the cost printed.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <optional>
 
 #include "bench_window.h"
 #include "counting_port.h"
@@ -13,15 +16,17 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: poll_rate [--seconds N] [--turnaround MS] [--sim-log PREFIX]\n"
+    "Usage: poll_rate [--seconds N] [--turnaround MS] [--sim-log PREFIX] [--chart]\n"
     "  --seconds N       measuring time per baud rate (default 5)\n"
     "  --turnaround MS   the simulated device's answer time (default 2)\n"
-    "  --sim-log PREFIX  keep the simulator's traffic log of each run in PREFIX<baud>.log\n";
+    "  --sim-log PREFIX  keep the simulator's traffic log of each run in PREFIX<baud>.log\n"
+    "  --chart           measure each rate also with the chart open and recording\n";
 
 struct Options {
     int seconds = 5;
     int turnaroundMs = 2;
     QString simLog;
+    bool chart = false;
 };
 
 bool parseOptions(const QStringList& args, Options& options) {
@@ -33,6 +38,8 @@ bool parseOptions(const QStringList& args, Options& options) {
             options.turnaroundMs = std::max(0, args[++i].toInt());
         } else if (args[i] == QLatin1String("--sim-log") && hasValue) {
             options.simLog = args[++i];
+        } else if (args[i] == QLatin1String("--chart")) {
+            options.chart = true;
         } else {
             return false;
         }
@@ -40,7 +47,8 @@ bool parseOptions(const QStringList& args, Options& options) {
     return true;
 }
 
-void report(int baud, const LineCounts& counts, double elapsed, int turnaroundMs) {
+// Prints the run's figures; the ratio of position updates to the line's limit, in percent.
+double report(int baud, const LineCounts& counts, double elapsed, int turnaroundMs) {
     // The line's own limit: every byte takes 10 bit times, every exchange the device's answer
     // time on top.
     const double lineSeconds = double(counts.bytesIn + counts.bytesOut) * 10 / baud +
@@ -51,6 +59,7 @@ void report(int baud, const LineCounts& counts, double elapsed, int turnaroundMs
            counts.bytesOut, counts.bytesIn, elapsed);
     printf("%6d baud: %.1f position updates/s, line limit %.1f/s, ratio %.1f %%\n", baud, updates,
            limit, 100.0 * updates / limit);
+    return 100.0 * updates / limit;
 }
 
 void keepLog(const QString& path, const QString& log) {
@@ -60,28 +69,41 @@ void keepLog(const QString& path, const QString& log) {
     }
 }
 
-// One run at one baud rate; false when the window never got to polling.
-bool measure(int baud, const Options& options) {
+// One run at one baud rate, with the chart open and recording or without; the ratio, or nothing
+// when the window never got to polling.
+std::optional<double> measure(int baud, const Options& options, bool chart) {
     SimProcess sim({"--port", "1", "--device", QStringLiteral("1:%1").arg(baud), "--pace",
                     "--turnaround", QString::number(options.turnaroundMs)});
     if (!sim.started()) {
         fprintf(stderr, "poll_rate: nvq-can-sim did not start\n");
-        return false;
+        return std::nullopt;
     }
     LineCounts counts;
     BenchWindow bench(counts);
-    MainControlForm& form = bench.form;
     if (!bench.startPolling(baud)) {
-        return false;
+        return std::nullopt;
+    }
+    const QTemporaryDir dir;
+    const QString recording = dir.filePath(QStringLiteral("poll_rate.csv"));
+    if (chart) {
+        bench.chartAndRecord(recording);
     }
     counts = LineCounts{};
     const double elapsed = runEventLoopFor(options.seconds * 1000);
-    form.close();
-    report(baud, counts, elapsed, options.turnaroundMs);
-    if (!options.simLog.isEmpty()) {
-        keepLog(QStringLiteral("%1%2.log").arg(options.simLog).arg(baud), sim.log());
+    if (chart) {
+        printf("%6d baud, chart open and recording: %lld samples recorded\n", baud,
+               bench.endRecording(recording));
     }
-    return true;
+    bench.form.close();
+    const double ratio = report(baud, counts, elapsed, options.turnaroundMs);
+    if (!options.simLog.isEmpty()) {
+        keepLog(QStringLiteral("%1%2%3.log")
+                    .arg(options.simLog)
+                    .arg(baud)
+                    .arg(QLatin1String(chart ? "-chart" : "")),
+                sim.log());
+    }
+    return ratio;
 }
 
 }  // namespace
@@ -96,7 +118,15 @@ int main(int argc, char* argv[]) {
     }
     bool ok = true;
     for (const int baud : {9600, 115200}) {
-        ok = measure(baud, options) && ok;
+        const auto without = measure(baud, options, false);
+        const auto with = options.chart ? measure(baud, options, true) : without;
+        ok = ok && without && with;
+        if (options.chart && without && with) {
+            printf(
+                "%6d baud: the chart open and recording costs %.1f points of the ratio "
+                "(%.1f %% of it)\n",
+                baud, *without - *with, 100.0 * (*without - *with) / *without);
+        }
     }
     return ok ? 0 : 1;
 }

@@ -2,7 +2,9 @@
 // piles up. Prints the exchanges done, the lines that got no reply and this process's resident
 // memory after a warm-up, at the end and at its largest. Exit status 0 when memory held (grew by
 // no more than the tolerance), 1 when it grew or polling never started, 2 on bad arguments.
+// With --chart the chart is open and records every sample to a file the whole time.
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -23,17 +25,19 @@ extern "C" const char* __asan_default_options() {
 namespace {
 
 const char kUsage[] =
-    "Usage: soak [--seconds N] [--warmup N] [--tolerance-kb N] [--baud N]\n"
+    "Usage: soak [--seconds N] [--warmup N] [--tolerance-kb N] [--baud N] [--chart]\n"
     "  --seconds N       polling time measured, after the warm-up (default 600)\n"
     "  --warmup N        polling time before the first memory reading (default 10)\n"
     "  --tolerance-kb N  growth of resident memory still counted as none (default 1024)\n"
-    "  --baud N          the line's baud rate (default 115200)\n";
+    "  --baud N          the line's baud rate (default 115200)\n"
+    "  --chart           the chart open and recording, from before the warm-up to the end\n";
 
 struct Options {
     int seconds = 600;
     int warmup = 10;
     int toleranceKb = 1024;
     int baud = 115200;
+    bool chart = false;
 };
 
 bool parseOptions(const QStringList& args, Options& options) {
@@ -46,6 +50,11 @@ bool parseOptions(const QStringList& args, Options& options) {
                  {"--tolerance-kb", &options.toleranceKb, 0},
                  {"--baud", &options.baud, 1}};
     for (int i = 0; i < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--chart")) {
+            options.chart = true;
+            --i;
+            continue;
+        }
         const auto option = std::find_if(std::begin(known), std::end(known),
                                          [&](const auto& k) { return args[i] == k.name; });
         bool number = false;
@@ -97,15 +106,24 @@ int main(int argc, char* argv[]) {
     if (!bench.startPolling(options.baud)) {
         return 1;
     }
-    printf("soak: %d baud, %d s of polling after a %d s warm-up\n", options.baud, options.seconds,
-           options.warmup);
+    const QTemporaryDir dir;
+    const QString recording = dir.filePath(QStringLiteral("soak.csv"));
+    if (options.chart) {
+        bench.chartAndRecord(recording);
+    }
+    printf("soak: %d baud, %d s of polling after a %d s warm-up%s\n", options.baud, options.seconds,
+           options.warmup, options.chart ? ", chart open and recording" : "");
     fflush(stdout);
     runEventLoopFor(options.warmup * 1000);
     counts = LineCounts{};
     MemoryTrace memory;
     memory.sample();
     const double elapsed = pollAndWatch(options.seconds, counts, memory);
+    const qint64 recorded = options.chart ? bench.endRecording(recording) : 0;
     bench.form.close();
+    if (options.chart) {
+        printf("recorded: %lld samples\n", recorded);
+    }
 
     printf("exchanges: %lld in %.1f s (%.1f/s), no replies: %lld\n", counts.frames, elapsed,
            counts.frames / elapsed, counts.noReplies);
@@ -115,5 +133,5 @@ int main(int argc, char* argv[]) {
         memory.startKb, memory.endKb, memory.maxKb, memory.growthKb(), options.toleranceKb);
     const bool held = memory.startKb > 0 && memory.growthKb() <= options.toleranceKb;
     printf("%s\n", held ? "memory held" : "memory grew");
-    return held && counts.frames > 0 ? 0 : 1;
+    return held && counts.frames > 0 && recorded >= 0 ? 0 : 1;
 }

@@ -3,8 +3,8 @@
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libgl-dev libgtest-dev
-          googletest "$@")
+packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev
+          libgtest-dev googletest "$@")
 
 missing=()
 for p in "${packages[@]}"; do

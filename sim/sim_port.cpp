@@ -24,6 +24,9 @@ void SimHub::vanishAfter(int number, const QByteArray& line, int nth) {
 }
 
 void SimHub::lineWritten(int number, const QByteArray& line) {
+    if (afterLine) {
+        afterLine(line);
+    }
     for (auto it = triggers_.begin(); it != triggers_.end(); ++it) {
         if (it->port == number && (it->line.isEmpty() || it->line == line) &&
             --it->remaining <= 0) {

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "link/serial_port.h"
@@ -30,6 +31,9 @@ class SimHub {
     void vanishAfter(int number, const QByteArray& line, int nth = 1);
     // SimPort reports each line it writes.
     void lineWritten(int number, const QByteArray& line);
+    // Called with each line (as written, without its CR) once it has gone out, while its writer
+    // still waits for the answer: lets a test act in the middle of an exchange.
+    std::function<void(const QByteArray& line)> afterLine;
 
     qint64 nowUs() const { return nowUs_; }
     qint64 nowMs() const { return nowUs_ / 1000; }

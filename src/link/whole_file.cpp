@@ -1,7 +1,5 @@
 #include "link/whole_file.h"
 
-#include <QSaveFile>
-
 namespace {
 
 // Qt reports a write that got only part of the way (the disk filled up in the middle) as a short
@@ -32,16 +30,50 @@ bool flushAll(QSaveFile& file) {
 
 }  // namespace
 
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
+WholeFileWriter::WholeFileWriter(const QString& path) : file_(path) {}
+
+std::optional<QString> WholeFileWriter::failed() {
+    failed_ = true;
+    return file_.errorString();
+}
+
+std::optional<QString> WholeFileWriter::open() {
+    if (!file_.open(QIODevice::WriteOnly)) {
+        return failed();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> WholeFileWriter::append(const QByteArray& bytes) {
+    if (failed_ || !file_.isOpen()) {
+        return file_.errorString();
     }
     // Small writes only fill QSaveFile's buffer; an error that shows when the buffer reaches the
     // disk at commit time does not stop the commit from renaming the cut-off file into place.
-    // Flushing first makes that error ours; the unfinished file is dropped with the object.
-    if (!writeAll(file, bytes) || !flushAll(file) || !file.commit()) {
-        return file.errorString();
+    // Flushing each piece makes that error ours, at the piece that met it.
+    if (!writeAll(file_, bytes) || !flushAll(file_)) {
+        return failed();
     }
     return std::nullopt;
+}
+
+std::optional<QString> WholeFileWriter::commit() {
+    if (failed_ || !file_.isOpen()) {
+        return file_.errorString();
+    }
+    if (!file_.commit()) {
+        return failed();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> writeWholeFile(const QString& path, const QByteArray& bytes) {
+    WholeFileWriter file(path);
+    if (auto reason = file.open()) {
+        return reason;
+    }
+    if (auto reason = file.append(bytes)) {
+        return reason;
+    }
+    return file.commit();
 }

@@ -50,14 +50,6 @@ ControlPanel::ControlPanel()
       Command11(plainButton("Command11", QStringLiteral("Scurve"))),
       Command12(plainButton("Command12", QStringLiteral("Trap"))),
       EnableStat(named<QCheckBox>("EnableStat")) {
-    abs->setToolTip(QStringLiteral("Move to Position"));
-    ABSMode->setToolTip(QStringLiteral("Absolute move mode"));
-    INCMode->setToolTip(QStringLiteral("Incremental move mode"));
-    Command5->setToolTip(QStringLiteral("Set the position counter to Position"));
-    Command6->setToolTip(QStringLiteral("Set the encoder counter to Position"));
-    RSTOP->setToolTip(QStringLiteral("Ramped stop"));
-    ISTOP->setToolTip(QStringLiteral("Immediate stop"));
-
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(4);
     // Motion buttons in pairs, positive direction left, negative right.

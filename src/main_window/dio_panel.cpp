@@ -16,7 +16,6 @@ LampButton::LampButton(Lamp* lamp, QWidget* parent) : QAbstractButton(parent) {
     lamp->setAttribute(Qt::WA_TransparentForMouseEvents);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
-    setToolTip(QStringLiteral("Click to toggle the output"));
 }
 
 QSize LampButton::sizeHint() const {

@@ -2,8 +2,10 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include "main_window/button_tips.h"
 #include "setup/setup_parameters.h"
 #include "terminal/terminal_form.h"
 #include "widgets/modal_runner.h"
@@ -12,6 +14,7 @@
 
 MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent)
     : DeviceWindow(parent),
+      Chart(pictureButton("Chart", QStringLiteral("Chart"), glyphIcon(Glyph::Chart))),
       ManualTerminal(
           pictureButton("ManualTerminal", QStringLiteral("Terminal"), glyphIcon(Glyph::Terminal))),
       Setup(pictureButton("Setup", QStringLiteral("Setup"), glyphIcon(Glyph::Setup))),
@@ -19,8 +22,10 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       Timer1(named<QTimer>("Timer1", this)),
       services_(services),
       session_(services.makePort(), *this),
+      feed_(services.clockMs),
+      stopKey_(session_, *this),
       identification_(session_, comm, sync, *services.prompter),
-      poller_(session_, comm, status, control, dio, latch, sync),
+      poller_(session_, comm, status, control, dio, latch, sync, feed_),
       enables_(session_, control, latch),
       profile_(session_, control, *services.prompter),
       motion_(session_, control, status, profile_),
@@ -29,6 +34,11 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       terminalCommands_(session_, terminal, comm.SelectedDeviceID) {
     setObjectName(QStringLiteral("MainControlForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
+    chart = new ChartPanel(feed_, *services.prompter);
+    lineStatus = new LineStatus(session_, [this] { return feed_.nowMs(); });
+    session_.beforeExchange = [this] { stopKey_.beforeExchange(); };
+    Chart->setCheckable(true);
+    connect(Chart, &QToolButton::toggled, this, &MainControlForm::showChart);
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &MainControlForm::Timer1_Timer);
     connect(comm.SelectedDeviceID, &QComboBox::activated, this, [this] {
@@ -53,6 +63,7 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
     for (QPushButton* button : findChildren<QPushButton*>()) {
         button->setAutoDefault(false);
     }
+    setButtonTips(*this);
 }
 
 MainControlForm::~MainControlForm() {
@@ -80,7 +91,7 @@ void MainControlForm::buildLayout() {
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(terminal.frame, 1);
-    for (QToolButton* b : {ManualTerminal, Setup}) {
+    for (QToolButton* b : {Chart, ManualTerminal, Setup}) {
         b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         b->setFixedWidth(84);
         bottom->addWidget(b, 0, Qt::AlignBottom);
@@ -93,7 +104,30 @@ void MainControlForm::buildLayout() {
     grid->addLayout(middle, 0, 1);
     grid->addLayout(right, 0, 2);
     grid->addLayout(bottom, 1, 0, 1, 3);
+    grid->addWidget(lineStatus, 2, 0, 1, 3);
+    grid->addWidget(chart, 0, 3, 3, 1);
     grid->setColumnStretch(1, 1);
+    chart->hide();
+}
+
+// The chart takes a column of its own to the right: the window grows by its width (and gives it
+// back), the panels keep their places and widths.
+void MainControlForm::showChart(bool shown) {
+    auto* grid = static_cast<QGridLayout*>(layout());
+    const int before = width();
+    const int chartWidth =
+        shown ? chart->sizeHint().expandedTo(chart->minimumSize()).width() : chart->width();
+    const int added = chartWidth + std::max(0, grid->horizontalSpacing());
+    const QWidget* columns[] = {comm.communicationFrame, control.frame, dio.frame};
+    for (int c = 0; c < 3; ++c) {
+        grid->setColumnMinimumWidth(c, shown ? columns[c]->width() : 0);
+    }
+    grid->setColumnStretch(1, shown ? 0 : 1);
+    grid->setColumnStretch(3, shown ? 1 : 0);
+    chart->setVisible(shown);
+    // Now, not later: the window's minimum size must follow before it is resized.
+    grid->activate();
+    resize(before + (shown ? added : -added), height());
 }
 
 void MainControlForm::onLoad() {
@@ -120,8 +154,20 @@ void MainControlForm::Timer1_Timer() {
     if (session_.busy) {
         return;
     }
-    BusyScope busy(session_.busy);
-    poller_.tick();
+    {
+        BusyScope busy(session_.busy);
+        const StopKey::TickScope tick(stopKey_);
+        poller_.tick();
+    }
+    stopKey_.releaseHeldInput();
+}
+
+void MainControlForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        stopKey_.pressed();
+        return;
+    }
+    DeviceWindow::keyPressEvent(event);
 }
 
 void MainControlForm::showChild(QDialog& child) {
@@ -167,6 +213,7 @@ void MainControlForm::Setup_Click() {
 
 void MainControlForm::onUnload() {
     Timer1->stop();
+    chart->finishRecording();
     if (session_.values.ComPortStatus) {
         try {
             session_.port().close();

@@ -6,20 +6,24 @@
 #include <memory>
 
 #include "link/main_policy.h"
+#include "main_window/chart_panel.h"
 #include "main_window/communication_panel.h"
 #include "main_window/control_panel.h"
 #include "main_window/dio_panel.h"
 #include "main_window/enable_handlers.h"
 #include "main_window/identification.h"
 #include "main_window/latch_panel.h"
+#include "main_window/line_status.h"
 #include "main_window/main_session.h"
 #include "main_window/motion_commands.h"
 #include "main_window/on_the_fly_commands.h"
 #include "main_window/on_the_fly_panel.h"
 #include "main_window/output_commands.h"
+#include "main_window/poll_feed.h"
 #include "main_window/speed_profile.h"
 #include "main_window/status_panel.h"
 #include "main_window/status_poller.h"
+#include "main_window/stop_key.h"
 #include "main_window/sync_panel.h"
 #include "main_window/terminal_pane.h"
 #include "main_window/terminal_pane_commands.h"
@@ -49,22 +53,30 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
     LatchPanel latch;
     SyncPanel sync;
     TerminalPane terminal;
+    QToolButton* Chart;
     QToolButton* ManualTerminal;
     QToolButton* Setup;
     QPushButton* Command2;  // "Close"
     QTimer* Timer1;
+    ChartPanel* chart;  // beside the panels while "Chart" is down
+    LineStatus* lineStatus;
 
     // One polling tick; Timer1 calls it, tests drive it directly.
     void Timer1_Timer();
+    // What the polling cycle publishes.
+    PollFeed& feed() { return feed_; }
 
   protected:
     // Start-up: fill the lists, open the port, identify the device, start polling.
     void onLoad() override;
     // Closing: polling stops and the port is released.
     void onUnload() override;
+    // Escape stops the axis instead of closing the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void buildLayout();
+    void showChart(bool shown);
     void ManualTerminal_Click();
     void Setup_Click();
 
@@ -75,6 +87,8 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
 
     WindowServices services_;
     MainSession session_;
+    PollFeed feed_;
+    StopKey stopKey_;
     Identification identification_;
     StatusPoller poller_;
     EnableHandlers enables_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "link/connection_values.h"
@@ -19,10 +20,17 @@ class MainSession {
     QString PreviousCommand;
     // True while a handler or a tick runs; a tick that finds it set returns at once.
     bool busy = false;
+    // Runs before every exchange of SendReceive (the window's stop key).
+    std::function<void()> beforeExchange;
 
     SerialPort& port() { return *port_; }
     MainPolicy& policy() { return policy_; }
-    QString SendReceive(const QString& command) { return policy_.SendReceive(command); }
+    QString SendReceive(const QString& command) {
+        if (beforeExchange) {
+            beforeExchange();
+        }
+        return policy_.SendReceive(command);
+    }
     bool ARMode() const { return policy_.ARMode; }
     void setARMode(bool on) { policy_.ARMode = on; }
 

@@ -9,10 +9,9 @@
 
 namespace {
 
-QPushButton* smallButton(const char* name, const QString& caption, const QString& tip) {
+QPushButton* smallButton(const char* name, const QString& caption) {
     auto* button = named<QPushButton>(name, caption);
     button->setFixedWidth(28);
-    button->setToolTip(tip);
     return button;
 }
 
@@ -39,9 +38,9 @@ StatusPanel::StatusPanel()
       Stat(valueDisplay("Stat", QStringLiteral("IDLE"), 100)),
       PosGuardStatus(valueDisplay("PosGuardStatus", QString(), 100)),
       MoveMode(valueDisplay("MoveMode", QString(), 100)),
-      ResetPos(smallButton("ResetPos", QStringLiteral("R"), QStringLiteral("Reset position"))),
-      ResetEnc(smallButton("ResetEnc", QStringLiteral("R"), QStringLiteral("Reset encoder"))),
-      clear(smallButton("clear", QStringLiteral("C"), QStringLiteral("Clear error"))),
+      ResetPos(smallButton("ResetPos", QStringLiteral("R"))),
+      ResetEnc(smallButton("ResetEnc", QStringLiteral("R"))),
+      clear(smallButton("clear", QStringLiteral("C"))),
       PosLim(named<Lamp>("PosLim", StatusColors::kDarkGreen)),
       Home(named<Lamp>("Home", StatusColors::kDarkGreen)),
       NegLim(named<Lamp>("NegLim", StatusColors::kDarkGreen)),

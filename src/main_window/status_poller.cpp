@@ -13,8 +13,9 @@ constexpr int kPollSteps = 8;
 }  // namespace
 
 StatusPoller::StatusPoller(MainSession& session, CommunicationPanel& comm, StatusPanel& status,
-                           ControlPanel& control, DioPanel& dio, LatchPanel& latch, SyncPanel& sync)
-    : session_(session), comm_(comm), view_(status, control, dio, latch, sync) {
+                           ControlPanel& control, DioPanel& dio, LatchPanel& latch, SyncPanel& sync,
+                           PollFeed& feed)
+    : session_(session), comm_(comm), view_(status, control, dio, latch, sync), feed_(feed) {
     buildQueries(status, latch);
 }
 
@@ -28,15 +29,18 @@ void StatusPoller::buildQueries(StatusPanel& status, LatchPanel& latch) {
     const auto coded = [this](bool (StatusView::*show)(const QString&)) {
         return [this, show](const QString& reply) { return (view_.*show)(reply); };
     };
-    counters_ = {{"EX", text(status.Enc)}, {"PX", text(status.Pos)}};
-    groups_[1] = {{"DX", text(status.delta)}, {"PS", text(status.Speed)}};
+    using F = PollSample::Field;
+    counters_ = {{"EX", sampled(F::Encoder, text(status.Enc))},
+                 {"PX", sampled(F::Position, text(status.Pos))}};
+    groups_[1] = {{"DX", text(status.delta)}, {"PS", sampled(F::Speed, text(status.Speed))}};
     groups_[2] = {{"LTP", text(latch.LatchPos)}, {"LTE", text(latch.LatchEnc)}};
     groups_[3] = {{"LTS", coded(&StatusView::showLatchState)},
                   {"SYNS", coded(&StatusView::showSyncState)},
                   {"CUR", coded(&StatusView::showCurrent)}};
-    groups_[4] = {{"MST", coded(&StatusView::showMotionStatus)},
+    groups_[4] = {{"MST", sampled(F::Status, coded(&StatusView::showMotionStatus))},
                   {"SLS", coded(&StatusView::showPosGuard)}};
-    groups_[5] = {{"DI", coded(&StatusView::showInputs)}, {"DO", coded(&StatusView::showOutputs)}};
+    groups_[5] = {{"DI", sampled(F::Inputs, coded(&StatusView::showInputs))},
+                  {"DO", sampled(F::Outputs, coded(&StatusView::showOutputs))}};
     groups_[7] = {{"SCV", coded(&StatusView::showSCurve)},
                   {"EO", coded(&StatusView::showEnable)},
                   {"MM", coded(&StatusView::showMoveMode)}};
@@ -67,6 +71,26 @@ void StatusPoller::tick() {
     // must not keep the later groups from ever being asked.
     if (outcome != Outcome::PortLost) {
         advancePollStep();
+        publish();
+    }
+    latest_.fresh = 0;
+}
+
+StatusPoller::Show StatusPoller::sampled(PollSample::Field field, Show show) {
+    return [this, field, show = std::move(show)](const QString& reply) {
+        const bool shown = show(reply);
+        if (shown) {
+            latest_.take(field, reply);
+        }
+        return shown;
+    };
+}
+
+// A tick on which the device fell silent shows "0" for what it missed: no measurement, so no
+// sample.
+void StatusPoller::publish() {
+    if (session_.values.ComStatus) {
+        feed_.publish(latest_);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "main_window/poll_feed.h"
 #include "main_window/status_view.h"
 
 class MainSession;
@@ -18,11 +19,13 @@ struct SyncPanel;
 
 // The status polling cycle, one tick at a time: "AR", the encoder and position counters, and
 // one group of slower values in an eight-step rotation; while the device is lost, only its
-// identity until it answers again.
+// identity until it answers again. Each tick that polled a communicating device publishes the
+// values it leaves on the panel to the feed.
 class StatusPoller {
   public:
     StatusPoller(MainSession& session, CommunicationPanel& comm, StatusPanel& status,
-                 ControlPanel& control, DioPanel& dio, LatchPanel& latch, SyncPanel& sync);
+                 ControlPanel& control, DioPanel& dio, LatchPanel& latch, SyncPanel& sync,
+                 PollFeed& feed);
 
     // One tick. The caller holds the session's busy mark.
     void tick();
@@ -39,7 +42,12 @@ class StatusPoller {
     };
     enum class Outcome { Next, EndTick, PortLost };
 
+    using Show = std::function<bool(const QString&)>;
+
     void buildQueries(StatusPanel& status, LatchPanel& latch);
+    // The show, which also keeps a shown reply for the tick's sample.
+    Show sampled(PollSample::Field field, Show show);
+    void publish();
     void reidentify();
     Outcome runAll(const std::vector<Query>& queries);
     Outcome run(const Query& query);
@@ -49,6 +57,8 @@ class StatusPoller {
     MainSession& session_;
     CommunicationPanel& comm_;
     StatusView view_;
+    PollFeed& feed_;
+    PollSample latest_;
     std::vector<Query> counters_;               // every tick
     std::array<std::vector<Query>, 8> groups_;  // by PollStep 1 to 8
 };

@@ -129,6 +129,13 @@ QIcon glyphIcon(Glyph glyph) {
                 p.drawPoint(QPointF(x, 10));
             }
             break;
+        case Glyph::Chart:
+            p.setPen(QPen(QColor(70, 70, 70), 1.5));
+            p.drawLine(QPointF(2, 2), QPointF(2, 18));
+            p.drawLine(QPointF(2, 18), QPointF(18, 18));
+            p.setPen(QPen(QColor(40, 90, 170), 2));
+            p.drawPolyline(QPolygonF({{3, 15}, {7, 10}, {11, 12}, {17, 4}}));
+            break;
     }
     return QIcon(pixmap);
 }

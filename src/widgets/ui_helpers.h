@@ -37,6 +37,7 @@ enum class Glyph {
     Datum,
     Setup,
     Terminal,
-    Connect
+    Connect,
+    Chart
 };
 QIcon glyphIcon(Glyph glyph);

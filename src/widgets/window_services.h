@@ -14,4 +14,7 @@ struct WindowServices {
     std::function<std::unique_ptr<SerialPort>()> makePort;
     Prompter* prompter = nullptr;
     ModalRunner* modal = nullptr;
+    // A monotonic clock in milliseconds for what is timed (the chart, the line's rate); none:
+    // the system's. Tests give the simulated line's clock.
+    std::function<qint64()> clockMs;
 };

@@ -157,9 +157,10 @@ TEST_F(CommandsTest, WithoutCommunicationNoButtonSendsAnything) {
     values().ComStatus = false;
     QList<QAbstractButton*> buttons = form->findChildren<QAbstractButton*>();
     // Not device commands, or with handlers of their own.
-    for (QObject* own :
-         std::initializer_list<QObject*>{form->ManualTerminal, form->Setup, form->Command2,
-                                         form->control.EnableStat, form->latch.EnableLatch}) {
+    for (QObject* own : std::initializer_list<QObject*>{
+             form->ManualTerminal, form->Setup, form->Command2, form->control.EnableStat,
+             form->latch.EnableLatch, form->Chart, form->chart->PauseChart,
+             form->chart->RecordChart}) {
         buttons.removeAll(own);
     }
     ASSERT_GT(buttons.size(), 30);
@@ -168,6 +169,37 @@ TEST_F(CommandsTest, WithoutCommunicationNoButtonSendsAnything) {
         EXPECT_TRUE(click(b).isEmpty()) << b->objectName().toStdString();
     }
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
+}
+
+// Every button says what it does and what it sends, in the order it goes out.
+TEST_F(CommandsTest, EveryButtonSaysWhatItSends) {
+    const ControlPanel& c = form->control;
+    const std::pair<QAbstractButton*, const char*> cases[] = {
+        {c.JOGP, "Jog +: speed profile, then J+"},
+        {c.HOMELN, "Home - to the home switch, turning at a limit: speed profile, then HL-"},
+        {c.Command4, "Home + to the next index mark: speed profile, then Z+"},
+        {c.ISTOP, "Immediate stop: speed profile, then ABORT (Esc sends ABORT alone)"},
+        {c.Datum,
+         "Move to position 0, keeping the move mode: MM, ABS when in INC mode, speed profile, X0, "
+         "then INC again when it was"},
+        {c.abs, "Move to Position: speed profile, then X and Position"},
+        {form->status.clear, "Clear the error state: CLR"},
+        {form->onTheFly.Command9,
+         "Change the speed of the move under way: ACC= and Accel, then SSPD and Speed"},
+        {form->dio.DOSet[2], "Switch output DO3 over: DO3, then DO3=1 or DO3=0"},
+        {form->sync.SyncEnable,
+         "Sync output on or off: SYNC= with the comparison, SYNP= and Sync Pos, then SYNO or SYNF"},
+        {form->Command2, "Close this window: sends nothing"},
+    };
+    for (const auto& [button, tip] : cases) {
+        EXPECT_EQ(button->toolTip(), tip) << button->objectName().toStdString();
+    }
+    QSet<QString> tips;
+    for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
+        tips << button->toolTip();
+    }
+    EXPECT_EQ(tips.size(), form->findChildren<QAbstractButton*>().size()) << "each its own";
 }
 
 }  // namespace

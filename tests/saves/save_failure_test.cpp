@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "connect/select_com_form.h"
+#include "main_window/chart_panel.h"
 #include "saved_files.h"
 #include "setup/parameter_file_commands.h"
 #include "setup/setup_messages.h"
@@ -81,6 +82,9 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
              QString(kSaveFailed) + "\r", kSaveDone},
             {"terminal", "log.txt", &SaveFailureTest::saveLog, ">@05VER\r\n<V340\r\n\r\n",
              "Save Failed! ", "Save Done!"},
+            // Streamed while it runs: the failure shows at the row that met it, and ends it.
+            {"recording", "run.csv", &SaveFailureTest::record, recordingContent(kRows),
+             "Recording failed, nothing saved: ", ""},
         };
     }
 
@@ -120,6 +124,24 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
         QTest::keyClicks(form.SendText, "VER");
         QTest::keyClick(form.SendText, Qt::Key_Return);
         return clickSave(form.Command2, path);
+    }
+
+    // "Record...", the samples of a short run, then "Stop" unless the recording has ended.
+    static constexpr int kRows = 40;
+    QStringList record(const QString& path) {
+        rig.prompter.clear();
+        rig.prompter.fileNames = {path};
+        qint64 ms = 0;
+        PollFeed feed([&ms] { return std::exchange(ms, ms + 10); });
+        ChartPanel chart(feed, rig.prompter);
+        chart.RecordChart->click();
+        for (const PollSample& s : recordedSamples(kRows)) {
+            feed.publish(s);
+        }
+        if (chart.RecordChart->text() == "Stop") {
+            chart.RecordChart->click();
+        }
+        return rig.prompter.messages();
     }
 
     QStringList clickSave(QPushButton* button, const QString& path) {

@@ -1,6 +1,7 @@
 #include "saved_files.h"
 
 #include "connect/settings_file.h"
+#include "main_window/csv_recorder.h"
 #include "setup/parameter_file.h"
 #include "terminal/terminal_text_file.h"
 
@@ -23,17 +24,56 @@ QString log() {
     return line.repeated(4 * 1024 * 1024 / line.size());
 }
 
+// A recording of some 150,000 samples, a few megabytes.
+constexpr int kRecordedSamples = 150000;
+
+bool saveRecording(const QString& path) {
+    CsvRecorder recorder;
+    if (recorder.start(path)) {
+        return false;
+    }
+    for (const PollSample& s : recordedSamples(kRecordedSamples)) {
+        if (recorder.add(s)) {
+            return false;
+        }
+    }
+    return !recorder.finish();
+}
+
 }  // namespace
+
+std::vector<PollSample> recordedSamples(int count) {
+    std::vector<PollSample> samples(count);
+    for (int i = 0; i < count; ++i) {
+        PollSample& s = samples[i];
+        s.ms = 10 * i;
+        s.take(PollSample::Position, QString::number(i * 7));
+        s.take(PollSample::Encoder, QString::number(i * 7 - 3));
+        s.take(PollSample::Speed, QString::number(-1500 + i % 3000));
+        s.take(PollSample::Status, QString::number(i % 1024));
+    }
+    return samples;
+}
+
+QByteArray recordingContent(int count) {
+    QByteArray content = csvHeader();
+    for (const PollSample& s : recordedSamples(count)) {
+        content += csvRow(s, 0);
+    }
+    return content;
+}
 
 bool saveKind(const QString& kind, const QString& path) {
     QString error;
     return kind == "settings"     ? writeSettingsFile(path, kChoices)
            : kind == "parameters" ? !saveParameterFile(path, parameters())
+           : kind == "recording"  ? saveRecording(path)
                                   : kind == "terminal" && saveTerminalText(path, log(), error);
 }
 
 QByteArray kindContent(const QString& kind) {
     return kind == "settings"     ? settingsContent(kChoices)
            : kind == "parameters" ? writeParameterFile(parameters())
+           : kind == "recording"  ? recordingContent(kRecordedSamples)
                                   : terminalFileContent(log());
 }

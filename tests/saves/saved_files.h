@@ -2,8 +2,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
-// What the save child writes for each kind of file ("settings", "parameters", "terminal"), shared
+#include "main_window/poll_feed.h"
+
+// What the save child writes for each kind of file ("settings", "parameters", "terminal",
+// "recording"), shared
 // by the child and the tests that kill it: the child saves through the program's own writer, the
 // test knows how many bytes that makes.
 
@@ -11,3 +15,7 @@
 bool saveKind(const QString& kind, const QString& path);
 // The bytes that saveKind writes for the kind.
 QByteArray kindContent(const QString& kind);
+
+// A recording's samples, 10 ms apart from 0 on, and the file they make.
+std::vector<PollSample> recordedSamples(int count);
+QByteArray recordingContent(int count);

@@ -7,7 +7,8 @@ SimDevice& SimRig::addDevice(int port, int id, int baud) {
 }
 
 WindowServices SimRig::services() {
-    return {[this] { return std::make_unique<SimPort>(hub); }, &prompter, &modal};
+    return {[this] { return std::make_unique<SimPort>(hub); }, &prompter, &modal,
+            [this] { return hub.nowMs(); }};
 }
 
 QStringList SimRig::takeLines(int port) {

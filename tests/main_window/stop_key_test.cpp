@@ -1,0 +1,98 @@
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+#include "main_window/main_form_fixture.h"
+
+namespace {
+
+// The window shown, so that input reaches it through its window as the window system's does.
+class StopKeyTest : public MainFormTest {
+  protected:
+    StopKeyTest() {
+        form->show();
+        QCoreApplication::processEvents();
+        rig.takeLines();
+    }
+    ~StopKeyTest() override { rig.hub.afterLine = nullptr; }
+
+    // Input that reaches the window while the given line is out, waiting for its answer: the
+    // window is then busy with that exchange and sees it when the exchange has ended.
+    void inputDuring(const QByteArray& line, const std::vector<QEvent*>& events) {
+        rig.hub.afterLine = [this, line, pending = events](const QByteArray& written) mutable {
+            if (written != line) {
+                return;
+            }
+            for (QEvent* e : pending) {
+                QCoreApplication::postEvent(form->windowHandle(), e);
+            }
+            pending.clear();
+        };
+    }
+    QEvent* escape() { return new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier); }
+    std::vector<QEvent*> click(QWidget* button) {
+        const QPointF at = button->mapTo(form.get(), button->rect().center());
+        const QPointF global = form->mapToGlobal(at);
+        return {new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier),
+                new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier)};
+    }
+    // A polling tick with PollStep 1 and the input that comes during it; the lines sent, until
+    // the window has handled everything.
+    QStringList tickWith(const QByteArray& during, const std::vector<QEvent*>& events) {
+        inputDuring(during, events);
+        form->session().PollStep = 1;
+        form->Timer1_Timer();
+        QCoreApplication::processEvents();
+        return rig.takeLines();
+    }
+};
+
+const QStringList kJogMinus = withProfile({"J-"});
+
+std::vector<QEvent*> operator+(std::vector<QEvent*> a, const std::vector<QEvent*>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST_F(StopKeyTest, EscapeSendsAbortAloneAndLeavesTheWindowOpen) {
+    form->control.Accel->setText("fast");  // a profile entry that would stop ISTOP's profile
+    const std::tuple<const char*, std::function<void()>, QStringList> cases[] = {
+        {"communicating", [] {}, framed("05", {"ABORT"})},
+        // A stop is worth trying on a device that went quiet, as long as the port is open.
+        {"device silent", [this] { values().ComStatus = false; }, framed("05", {"ABORT"})},
+        {"port given up", [this] { values().ComPortStatus = false; }, {}},
+    };
+    for (const auto& [what, arrange, lines] : cases) {
+        arrange();
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        EXPECT_EQ(rig.takeLines(), lines) << what;
+        EXPECT_TRUE(form->isVisible()) << what;
+        EXPECT_TRUE(rig.prompter.shown.isEmpty()) << what;
+        values().ComStatus = values().ComPortStatus = true;
+    }
+}
+
+TEST_F(StopKeyTest, EscapeDuringATickGoesOutWhenTheExchangeUnderWayEnds) {
+    const QStringList tick = framed("05", {"AR", "EX", "PX"});
+    const std::tuple<const char*, QByteArray, std::vector<QEvent*>, QStringList> cases[] = {
+        {"Escape", "@05EX", {escape()}, framed("05", {"AR", "EX", "ABORT", "PX"})},
+        {"Escape on the last line", "@05PX", {escape()}, framed("05", {"AR", "EX", "PX", "ABORT"})},
+        // Other input waits for the end of the tick, and is not lost.
+        {"a click", "@05AR", click(form->control.JOGN), tick + kJogMinus},
+        // A click before Escape must not start the axis after the stop; one after it goes out.
+        {"a click, then Escape", "@05AR", click(form->control.JOGN) + std::vector{escape()},
+         framed("05", {"AR", "ABORT", "EX", "PX"})},
+        {"Escape, then a click", "@05AR", std::vector{escape()} + click(form->control.JOGN),
+         framed("05", {"AR", "ABORT", "EX", "PX"}) + kJogMinus},
+    };
+    for (const auto& [what, during, events, lines] : cases) {
+        EXPECT_EQ(tickWith(during, events), lines) << what;
+        EXPECT_TRUE(form->isVisible()) << what;
+    }
+}
+
+}  // namespace
