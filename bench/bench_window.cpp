@@ -15,7 +15,9 @@ WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunn
     return {[&counts] {
                 return std::make_unique<CountingPort>(std::make_unique<QtSerialPort>(), counts);
             },
-            &prompter, &modal};
+            &prompter,
+            &modal,
+            {}};
 }
 
 }  // namespace

@@ -13,8 +13,9 @@ int main(int argc, char* argv[]) {
 
     MessageBoxPrompter prompter;
     ExecModalRunner modal;
-    const WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &prompter,
-                                  &modal};
+    // The system's clock for what is timed (clockMs left empty).
+    const WindowServices services{
+        [] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, {}};
     SelectComForm dialog(services);
     dialog.show();
     return app.exec();

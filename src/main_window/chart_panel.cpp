@@ -57,19 +57,20 @@ void fitAxis(QValueAxis* axis, std::initializer_list<const QList<QPointF>*> list
     }
     const double room = std::max(1.0, (high - low) * 0.05);
     axis->setRange(low - room, high + room);
+    axis->applyNiceNumbers();
 }
 
-QLineSeries* lineSeries(const QString& name, const QColor& color) {
+QLineSeries* lineSeries(const QString& name, const QColor& color, qreal width) {
     auto* series = new QLineSeries;
     series->setName(name);
-    series->setPen(QPen(color, 1.5));
+    series->setPen(QPen(color, width));
     return series;
 }
 
 QValueAxis* valueAxis(const QString& title, int ticks) {
     auto* axis = new QValueAxis;
     axis->setTitleText(title);
-    axis->setLabelFormat(QStringLiteral("%.0f"));
+    axis->setLabelFormat(QStringLiteral("%.10g"));
     axis->setTickCount(ticks);
     return axis;
 }
@@ -125,9 +126,10 @@ void ChartPanel::buildChart() {
     chart_->setAnimationOptions(QChart::NoAnimation);
     chart_->legend()->setAlignment(Qt::AlignBottom);
     chart_->setMargins(QMargins(4, 4, 4, 4));
-    position_ = lineSeries(QStringLiteral("Position"), QColor(40, 90, 170));
-    encoder_ = lineSeries(QStringLiteral("Encoder"), QColor(230, 130, 20));
-    speed_ = lineSeries(QStringLiteral("Speed"), QColor(0, 128, 0));
+    // The encoder follows the position closely: a wide position line shows beneath it.
+    position_ = lineSeries(QStringLiteral("Position"), QColor(120, 160, 230), 4);
+    encoder_ = lineSeries(QStringLiteral("Encoder"), QColor(200, 90, 0), 1.5);
+    speed_ = lineSeries(QStringLiteral("Speed"), QColor(0, 128, 0), 1.5);
     time_ = valueAxis(QStringLiteral("s"), 6);
     counts_ = valueAxis(QStringLiteral("Position, Encoder"), 5);
     speedAxis_ = valueAxis(QStringLiteral("Speed"), 5);

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "main_window/button_tips.h"
@@ -128,6 +129,20 @@ void MainControlForm::showChart(bool shown) {
     // Now, not later: the window's minimum size must follow before it is resized.
     grid->activate();
     resize(before + (shown ? added : -added), height());
+    keepOnScreen();
+}
+
+// A window grown past the right edge of its screen moves left as far as it must.
+void MainControlForm::keepOnScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        return;
+    }
+    const QRect room = screen->availableGeometry();
+    const int over = frameGeometry().right() - room.right();
+    if (over > 0) {
+        move(std::max(room.left(), x() - over), y());
+    }
 }
 
 void MainControlForm::onLoad() {

@@ -77,6 +77,7 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
   private:
     void buildLayout();
     void showChart(bool shown);
+    void keepOnScreen();
     void ManualTerminal_Click();
     void Setup_Click();
 

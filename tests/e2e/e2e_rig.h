@@ -41,6 +41,6 @@ struct RealDialog {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     ScriptedModalRunner modal;
-    WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal};
+    WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, {}};
     SelectComForm form{services, dir.filePath("nvq-can.ini")};
 };

@@ -57,8 +57,9 @@ struct Window {
     SimDevice* device = &hub.addPort(1).addDevice(1);
     ScriptedPrompter prompter;
     ScriptedModalRunner modal;
-    MainControlForm* form = new MainControlForm(
-        {[this] { return std::make_unique<VanishingPort>(hub); }, &prompter, &modal});
+    MainControlForm* form =
+        new MainControlForm({[this] { return std::make_unique<VanishingPort>(hub); }, &prompter,
+                             &modal, [this] { return hub.nowMs(); }});
     VanishingPort* port = &dynamic_cast<VanishingPort&>(form->session().port());
 };
 
