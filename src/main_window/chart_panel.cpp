@@ -41,7 +41,9 @@ class HoverView : public QChartView {
     const ChartPanel& panel_;
 };
 
-// The axis spans the points' values, with a little room above and below.
+// The axis spans the points' values with room above and below. It keeps its range while the
+// values stay inside and fill a good part of it: a new range lays the whole chart out again, which
+// costs many times more than drawing the lines.
 void fitAxis(QValueAxis* axis, std::initializer_list<const QList<QPointF>*> lists) {
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
@@ -52,10 +54,13 @@ void fitAxis(QValueAxis* axis, std::initializer_list<const QList<QPointF>*> list
         }
     }
     if (low > high) {
-        low = 0;
-        high = 1;
+        low = high = 0;
     }
-    const double room = std::max(1.0, (high - low) * 0.05);
+    const double room = std::max(1.0, (high - low) * 0.25);
+    const bool inside = low >= axis->min() && high <= axis->max();
+    if (inside && (high - low) + 2 * room >= (axis->max() - axis->min()) / 3) {
+        return;
+    }
     axis->setRange(low - room, high + room);
     axis->applyNiceNumbers();
 }
