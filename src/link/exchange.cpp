@@ -76,6 +76,7 @@ QByteArray keepAutoResponses(const QByteArray& got, bool arMode, LineState& line
             kept += one;
         } else {
             ++line.staleDropped;
+            line.owed = false;  // the missing answer, most likely
         }
         start = cr + 1;
     }
@@ -151,13 +152,16 @@ ExchangeResult exchange(SerialPort& port, LineState& line, const QString& addres
                                       i == 0 ? kept : QByteArray(), result.text);
             if (a != Attempt::Silent) {
                 // An unanswered earlier attempt, or a reply taken from an earlier report, leaves
-                // an answer on its way.
-                line.unsettled = i > 0 || a == Attempt::Early;
+                // an answer on its way; a reply that may have been a missing answer leaves this
+                // command's own.
+                line.unsettled = i > 0 || a == Attempt::Early || line.owed;
+                line.owed = false;
                 result.status = ExchangeResult::Status::Reply;
                 return result;
             }
             line.unsettled = true;
         }
+        line.owed = true;
         ++line.unanswered;
         result.status = ExchangeResult::Status::NoReply;
         result.text.clear();

@@ -33,6 +33,10 @@ struct LineState {
     // opened, or an exchange ended before its reply's CR (the device answered late, a CR was
     // lost). The next exchange first waits for the line to fall quiet and drops what came.
     bool unsettled = false;
+    // An exchange ended unanswered and no line has come since that could have been its answer.
+    // The next reply may then be that late answer: the exchange after it waits for quiet too, so
+    // that a reply taken for the wrong command costs that one reply only.
+    bool owed = false;
 
     // Counts for whoever watches the line's health.
     quint64 exchanges = 0;     // exchanges that wrote their command

@@ -131,6 +131,21 @@ TEST_F(ExchangeTest, NoAnswerIsTakenForALaterCommandsReply) {
     }
 }
 
+// An answer later than the wait for quiet (about 200 ms) is read once as the next command's
+// reply; the answer that follows it is then dropped, and the line is back in step.
+TEST_F(ExchangeTest, AnAnswerLaterThanTheWaitCostsOneReplyOnly) {
+    for (const bool pacing : {false, true}) {
+        SCOPED_TRACE(pacing);
+        open();
+        hub->pacing = pacing;
+        device->faults.late = {{"ID", 250, 1}};
+        EXPECT_EQ(run("ID").status, Status::NoReply);
+        EXPECT_EQ(run("VER").text, "Stepvane-CAN");
+        EXPECT_EQ(run("DN").text, "KRB07");
+        EXPECT_EQ(run("VER").text, device->version);
+    }
+}
+
 // A line that was just opened may hold anything: the first exchange lets it fall quiet first, and
 // the wait for quiet is bounded also when the device never stops sending.
 TEST_F(ExchangeTest, AnUnsettledLineIsGivenABoundedTimeToFallQuiet) {
