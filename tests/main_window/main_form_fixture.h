@@ -56,7 +56,7 @@ class MainFormTest : public ::testing::Test {
     std::unique_ptr<MainControlForm> form;
 };
 
-// The display's colours (Part 3.1): green 0, 255, 0 and red 255, 0, 0.
+// The communication display's colours: green 0, 255, 0 and red 255, 0, 0.
 inline const QString kGreen = "#00ff00";
 inline const QString kRed = "#ff0000";
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-// The question and the report of a serial baud rate or CAN bit rate change (Part 4.5).
+// The question and the report of a serial baud rate or CAN bit rate change.
 const QString kRateQuestion = "Are you sure you want change the baudrate?";
 const QString kRateDone =
     "Baudrate change done.  Store to flash, exit program, and reset power for new baudrate to "

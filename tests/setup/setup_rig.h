@@ -54,7 +54,7 @@ inline QStringList uploadQueries() {
             "SLH", "SLI",  "SL",   "DOBOOT", "EOBOOT", "AR",  "EDEC", "RZ"};
 }
 
-// The seven polarity signals of Part 4.1, each with its bit of "POL" and its Low and High option.
+// The seven polarity signals, each with its bit of "POL" and its Low and High option.
 struct PolaritySignal {
     int bit;
     QRadioButton* PolarityPanel::*low;
