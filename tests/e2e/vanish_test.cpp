@@ -5,15 +5,11 @@
 #include <QTest>
 
 #include "e2e/e2e_rig.h"
-#include "link/messages.h"
 #include "main_window/main_control_form.h"
 #include "setup/setup_parameters.h"
 #include "terminal/terminal_form.h"
 
 namespace {
-
-const QString kIoError = QString(kCommunicationError) + "Input/output error";
-const QString kNotOpenError = QString(kCommunicationError) + "Port is not open";
 
 // What the main window shows and holds: its status, the device's identity and version, the
 // port and device flags, whether it polls and whether its port is open.
@@ -125,7 +121,7 @@ TEST(RealVanish, DuringStartUpPollingAndChildWindows) {
             QTest::qWait(100);  // ticks would run meanwhile if the timer still went
         }),
                   kGivenUp);
-        EXPECT_EQ(t.prompter.messages(), c.said + QStringList{kPortNotAvailable});
+        EXPECT_EQ(t.prompter.messages(), c.said + QStringList{kSelectAnotherPort});
         EXPECT_EQ(t.sim.sent().last(), c.lastSent);
         t.expectConnectsAgain();
     }

@@ -1,4 +1,3 @@
-#include "link/messages.h"
 #include "main_window/main_form_fixture.h"
 
 namespace {
@@ -53,7 +52,7 @@ TEST_F(StartupTest, UnusableRepliesEndStartUpAsAnUnavailablePort) {
         rig.prompter.clear();
         start();
         EXPECT_EQ(form->comm.ComStatusDisplay->text(), "Invalid Port") << key;
-        EXPECT_EQ(rig.prompter.messages(), QStringList{kPortNotAvailable}) << key;
+        EXPECT_EQ(rig.prompter.messages(), QStringList{kSelectAnotherPort}) << key;
         EXPECT_FALSE(form->Timer1->isActive()) << key;
         EXPECT_TRUE(rig.hub.open_.isEmpty()) << key;  // the port is released
     }
