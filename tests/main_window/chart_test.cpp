@@ -1,3 +1,4 @@
+#include <QChartView>
 #include <QCoreApplication>
 #include <QLineSeries>
 #include <QTemporaryDir>
@@ -145,6 +146,12 @@ TEST_F(ChartTest, TheChartOpensBesideThePanelsAndFollowsTheAxis) {
     ASSERT_FALSE(position.isEmpty());
     EXPECT_EQ(position.back(), QPointF(0, 800));
     EXPECT_EQ(chart.series(PollSample::Speed)->points().back().y(), 0);
+    // Hovering at the right edge of the plot shows the newest sample.
+    auto* view = chart.findChild<QChartView*>("ChartView");
+    const QPointF edge = view->chart()->mapToScene(view->chart()->plotArea().topRight());
+    EXPECT_EQ(chart.hoverAt(view->mapFromScene(edge).x() - 1),
+              "0.00 s\nPosition 800\nEncoder 800\nSpeed 0");
+    EXPECT_EQ(chart.hoverAt(view->mapFromScene(edge).x() + 20), "");  // beside the plot
 
     // Paused, the chart stands still while polling goes on.
     chart.PauseChart->click();
@@ -183,7 +190,9 @@ TEST_F(ChartTest, ARecordingHoldsEverySampleOfAMove) {
     EXPECT_EQ(last[0].toLongLong(), samples.back().ms - samples.front().ms);
     EXPECT_EQ(form->chart->RecordStatus->text(),
               QString("Saved %1 samples to %2").arg(samples.size()).arg(path));
-    EXPECT_TRUE(rig.prompter.shown.size() == 1);  // the file dialog alone
+    EXPECT_EQ(rig.prompter.dialogs,
+              QList<QStringList>({{"save", "Record", "CSV Files (*.csv)|*.csv", "recording.csv"}}));
+    EXPECT_TRUE(rig.prompter.messages().isEmpty());
 }
 
 TEST_F(ChartTest, ClosingTheWindowEndsARecordingWithItsFile) {
