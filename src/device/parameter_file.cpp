@@ -1,4 +1,4 @@
-#include "setup/parameter_file.h"
+#include "device/parameter_file.h"
 
 #include <QStringList>
 #include <array>
