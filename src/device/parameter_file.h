@@ -34,3 +34,8 @@ struct ParameterFileRead {
     bool has(int line) const { return line <= usableLines; }
 };
 ParameterFileRead readParameterFile(const QByteArray& content);
+
+// Why a file that did not read whole stopped where it did, naming the line: "line 14 holds "0",
+// which is no node ID ("1" to "127", or nothing)", or "the file ends after line 12 (a parameter
+// file has 21 lines)". Empty for a file that reads whole.
+QString unusableLineReason(const QByteArray& content, const ParameterFileRead& read);
