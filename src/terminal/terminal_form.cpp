@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "device/terminal_line.h"
 #include "link/messages.h"
-#include "terminal/terminal_line.h"
 #include "terminal/terminal_text_file.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"

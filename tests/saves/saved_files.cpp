@@ -1,7 +1,7 @@
 #include "saved_files.h"
 
 #include "connect/settings_file.h"
-#include "setup/parameter_file.h"
+#include "device/parameter_file.h"
 #include "terminal/terminal_text_file.h"
 
 namespace {

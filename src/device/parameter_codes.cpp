@@ -1,4 +1,4 @@
-#include "setup/parameter_codes.h"
+#include "device/parameter_codes.h"
 
 #include "link/number_form.h"
 #include "link/reply_helpers.h"

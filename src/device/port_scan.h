@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "device/parameter_codes.h"
 #include "link/serial_port.h"
 
 // What one tick of the scan asks of the window that shows it.
@@ -54,6 +55,14 @@ class PortScan {
     QString FoundBaud;          // baud rate text being tried; after a find, the one found
     QString FoundID;            // device ID text being tried; after a find, the one found
     QString SearchAllString;    // collect mode: one line per device found, each ended by CR LF
+
+    // Where the scan looks; the search window looks everywhere: ports 1 to 15, every baud rate,
+    // IDs "01" to "09". The command line may narrow the ports and rates, or widen the IDs to
+    // "99". Set before reset().
+    int firstPort = 1;
+    int lastPort = kLastPort;
+    QStringList bauds = serialBaudItems();
+    int lastId = kLastId;  // IDs "01" up to this one
 
     QString caption = QStringLiteral("Progress");  // what the window's label shows
     int progress = 0;                              // 0 to kProgressMax

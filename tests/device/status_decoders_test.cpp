@@ -4,7 +4,7 @@
 
 #include "support/qt_printers.h"
 
-#include "main_window/status_decoders.h"
+#include "device/status_decoders.h"
 
 namespace {
 

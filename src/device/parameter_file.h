@@ -5,33 +5,13 @@
 #include <cstdint>
 #include <optional>
 
-#include "setup/parameter_codes.h"
+#include "device/parameter_set.h"
 
 // A parameter file (".par"): 21 lines, each ended by CR LF, in a fixed order and without keys, so
 // that files written by every earlier version of the program stay readable. Text is Latin-1: one
-// byte per character, so every byte of a text line survives a round trip.
-struct ParameterFileValues {
-    int32_t polarity = 0;                   // 1: the polarity word
-    QString LCA;                            // 2
-    bool posGuardEnable = false;            // 3
-    QString runCurrent;                     // 4
-    QString idleCurrent;                    // 5
-    QString idleTime;                       // 6
-    QString posGuardTolerance;              // 7
-    QString posGuardErrorRange;             // 8
-    QString posGuardMaxAttempt;             // 9
-    QString posGuardHighSpeed;              // 10
-    QString posGuardIdleTime;               // 11
-    CommMethod method = CommMethod::Rs485;  // 12
-    QString deviceId;                       // 13: "01" to "99"
-    QString nodeId;                         // 14: "1" to "127", empty for no selection
-    QString serialBaud;                     // 15
-    QString canBitRate;                     // 16: empty for no selection
-    bool edoEnable = false;                 // 18 (17 is reserved, always "0")
-    QString doBoot;                         // 19
-    QString eoBoot;                         // 20
-    bool returnZero = false;                // 21
-};
+// byte per character, so every byte of a text line survives a round trip. It holds a parameter
+// set but for the guard ratio, the deceleration enable and "RT".
+using ParameterFileValues = ParameterSet;
 
 inline constexpr int kParameterFileLines = 21;
 
@@ -54,3 +34,8 @@ struct ParameterFileRead {
     bool has(int line) const { return line <= usableLines; }
 };
 ParameterFileRead readParameterFile(const QByteArray& content);
+
+// Why a file that did not read whole stopped where it did, naming the line: "line 14 holds "0",
+// which is no node ID ("1" to "127", or nothing)", or "the file ends after line 12 (a parameter
+// file has 21 lines)". Empty for a file that reads whole.
+QString unusableLineReason(const QByteArray& content, const ParameterFileRead& read);

@@ -3,7 +3,7 @@
 #include <functional>
 #include <utility>
 
-#include "connect/port_scan.h"
+#include "device/port_scan.h"
 #include "sim/sim_port.h"
 #include "support/qt_printers.h"
 

@@ -1,4 +1,4 @@
-#include "setup/parameter_file.h"
+#include "device/parameter_file.h"
 
 #include <QStringList>
 #include <array>
@@ -153,4 +153,58 @@ ParameterFileRead readParameterFile(const QByteArray& content) {
 
 std::optional<QString> saveParameterFile(const QString& path, const ParameterFileValues& values) {
     return writeWholeFile(path, writeParameterFile(values));
+}
+
+QString unusableLineReason(const QByteArray& content, const ParameterFileRead& read) {
+    if (read.usableLines >= kParameterFileLines) {
+        return QString();
+    }
+    const QStringList lines = textLines(content);
+    const int line = read.usableLines + 1;
+    if (line > lines.size()) {
+        return lines.isEmpty() ? QStringLiteral("the file is empty (a parameter file has %1 lines)")
+                                     .arg(kParameterFileLines)
+                               : QStringLiteral(
+                                     "the file ends after line %1 (a parameter file "
+                                     "has %2 lines)")
+                                     .arg(lines.size())
+                                     .arg(kParameterFileLines);
+    }
+    QString wanted;
+    switch (line) {
+        case 1:
+            wanted = QStringLiteral("no polarity word (a whole number)");
+            break;
+        case 3:
+            wanted = QStringLiteral("no Pos Guard enable (0 or 1)");
+            break;
+        case 12:
+            wanted = QStringLiteral("no communication method (a whole number)");
+            break;
+        case 13:
+            wanted = QStringLiteral("no device ID (\"01\" to \"99\")");
+            break;
+        case 14:
+            wanted = QStringLiteral("no node ID (\"1\" to \"127\", or nothing)");
+            break;
+        case 15:
+            wanted = QStringLiteral("no serial baud rate (%1)").arg(serialBaudItems().join(", "));
+            break;
+        case 16:
+            wanted = QStringLiteral("no CANopen bit rate (%1, or nothing)")
+                         .arg(canBitRateItems().join(", "));
+            break;
+        case 18:
+            wanted = QStringLiteral("no Alm/InPos enable (0 or 1)");
+            break;
+        case 21:
+            wanted = QStringLiteral("no RZ enable (0 or 1)");
+            break;
+        default:
+            wanted = QStringLiteral("no usable value");
+            break;
+    }
+    return QStringLiteral("line %1 holds \"%2\", which is %3")
+        .arg(line)
+        .arg(lines[line - 1], wanted);
 }

@@ -1,4 +1,4 @@
-#include "terminal/terminal_line.h"
+#include "device/terminal_line.h"
 
 #include "link/exchange.h"
 #include "link/number_form.h"

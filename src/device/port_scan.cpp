@@ -1,9 +1,8 @@
-#include "connect/port_scan.h"
+#include "device/port_scan.h"
 
 #include <QByteArray>
 #include <algorithm>
 
-#include "connect/settings_file.h"
 #include "link/exchange.h"
 #include "link/reply_helpers.h"
 #include "link/reply_reader.h"
@@ -27,7 +26,7 @@ PortScan::~PortScan() {
 void PortScan::reset() {
     SearchResult = false;
     StartSearch = true;
-    PortNumber = 1;
+    PortNumber = firstPort;
     AvailablePort = 0;
     Step = 1;
     SearchAllString.clear();
@@ -46,7 +45,7 @@ void PortScan::closePort() {
 }
 
 ScanTick PortScan::tick() {
-    if (!StartSearch || PortNumber < 1 || PortNumber > kLastPort) {
+    if (!StartSearch || PortNumber < firstPort || PortNumber > lastPort) {
         closePort();
         return ScanTick::Finished;
     }
@@ -73,9 +72,9 @@ ScanTick PortScan::checkPort() {
         AvailablePort = BitOr(AvailablePort, int32_t{1} << (PortNumber - 1));
     }
     closePort();
-    if (++PortNumber > kLastPort) {
+    if (++PortNumber > lastPort) {
         Step = 2;
-        PortNumber = 1;
+        PortNumber = firstPort;
     }
     return ScanTick::Continue;
 }
@@ -117,11 +116,11 @@ bool PortScan::isMarked(int portNumber) const {
 
 // Step 3: open the marked port at the next baud rate.
 ScanTick PortScan::openAtBaud() {
-    if (baudi < 1 || baudi > kBaudCount) {
+    if (baudi < 1 || baudi > bauds.size()) {
         return nextPort();
     }
     addProgress(kBaudProgress);
-    FoundBaud = baudRateEntries().at(baudi - 1);
+    FoundBaud = bauds.at(baudi - 1);
     caption = QStringLiteral("Trying Port %1, Baud:%2").arg(PortNumber).arg(FoundBaud);
     try {
         port_->setSettings(lineSettings(FoundBaud));
@@ -140,11 +139,11 @@ ScanTick PortScan::openAtBaud() {
 
 // Step 4: ask one device ID for its name.
 ScanTick PortScan::queryId() {
-    if (idi < 1 || idi > kLastId) {
+    if (idi < 1 || idi > lastId) {
         closePort();
         return nextPort();
     }
-    FoundID = deviceIdEntries().at(idi - 1);
+    FoundID = deviceIdItems().at(idi - 1);
     caption =
         QStringLiteral("Trying Port %1, Baud:%2 ID:%3").arg(PortNumber).arg(FoundBaud, FoundID);
     bool matched = false;
@@ -199,19 +198,19 @@ QString PortScan::resultLine() const {
 }
 
 ScanTick PortScan::nextId() {
-    if (++idi <= kLastId) {
+    if (++idi <= lastId) {
         return ScanTick::Continue;
     }
     closePort();
     Step = 3;
-    if (++baudi <= kBaudCount) {
+    if (++baudi <= bauds.size()) {
         return ScanTick::Continue;
     }
     return nextPort();
 }
 
 ScanTick PortScan::nextPort() {
-    if (++PortNumber > kLastPort) {
+    if (++PortNumber > lastPort) {
         return ScanTick::Finished;
     }
     Step = 2;

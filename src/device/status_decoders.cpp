@@ -1,4 +1,4 @@
-#include "main_window/status_decoders.h"
+#include "device/status_decoders.h"
 
 #include "link/reply_helpers.h"
 
