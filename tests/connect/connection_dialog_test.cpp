@@ -9,7 +9,6 @@
 
 #include "connect/search_com.h"
 #include "connect/select_com_form.h"
-#include "link/port_names.h"
 #include "main_window/main_control_form.h"
 #include "support/sim_rig.h"
 
@@ -109,13 +108,6 @@ TEST_F(ConnectionDialogTest, AnUnwritableSettingsFileStopsNothing) {
     form->Close->click();
     EXPECT_TRUE(ended);
     EXPECT_FALSE(QFile::exists(blocked));
-}
-
-TEST_F(ConnectionDialogTest, ShowsTheDeviceThePortResolvesTo) {
-    for (const auto& [port, number] : {std::pair{"COM4", 4}, {"COM12", 12}}) {
-        form->combo->setCurrentText(port);
-        EXPECT_EQ(form->PortPath->text(), portDevicePath(number));
-    }
 }
 
 // Nothing found, for whatever reason: each button's message, and the choices stay as they were.
