@@ -102,7 +102,8 @@ void SetupParameters::openPort() {
         // The opener's port was open a moment ago; if ours cannot be, nothing here can reach the
         // device, and every operation says so.
         values().ComPortStatus = false;
-        session_.tell(kCommunicationError + error.description());
+        session_.tell(
+            withOpenFailureHelp(kCommunicationError + error.description(), session_.port()));
     }
 }
 
