@@ -49,6 +49,7 @@ std::vector<SimOutput> SimBus::receive(const QByteArray& line, int baud, qint64 
         const std::optional<QString> reply = d->handle(command, nowMs);
         if (reply && id != 0) {
             out.push_back(render(*d, *reply));
+            out.back().delayMs += d->faults.takeLateness(command);
         }
     }
     return out;

@@ -162,3 +162,16 @@ void SimDevice::powerCycle(qint64 nowMs) {
     method_ = values.value("CM").toInt();
     motion.powerCycle(nowMs);
 }
+
+int SimFaults::takeLateness(const QString& command) {
+    for (qsizetype i = 0; i < late.size(); ++i) {
+        if (late[i].command == command) {
+            const int ms = late[i].ms;
+            if (--late[i].count <= 0) {
+                late.removeAt(i);
+            }
+            return ms;
+        }
+    }
+    return 0;
+}

@@ -20,6 +20,16 @@ struct SimFaults {
     int dollarReplies = 0;  // the next n replies are auto-response "$" lines
     QByteArray dollarText = "$DONE";
     QList<QByteArray> rawReplies;  // the next replies are exactly these bytes (CR included or not)
+
+    // The next count replies to exactly this command come ms late (beyond replyDelayMs).
+    struct Late {
+        QString command;
+        int ms = 0;
+        int count = 1;
+    };
+    QList<Late> late;
+    // The extra lateness of the reply to this command; uses up one of its rule's replies.
+    int takeLateness(const QString& command);
 };
 
 // One NVQ-CAN device as the protocol describes it: identity, version, device name "KRB" + ID,

@@ -38,6 +38,8 @@ Control lines on standard input (answered "ok" or "error: ..."). ID names the fi
 device with that ID on any port; N:ID the one on COM N:
   silent ID on|off     the device stops/starts answering
   delay ID MS          the device answers MS milliseconds late
+  late ID CMD MS [N]   the next N replies (default 1) to exactly the command CMD
+                       (e.g. PX, as sent after the ID) come MS milliseconds late
   nocr ID on|off       replies without their closing CR
   endless ID on|off    after a reply, characters without end and without CR
   trickle ID MS        ... one every MS milliseconds

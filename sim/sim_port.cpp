@@ -1,6 +1,7 @@
 #include "sim/sim_port.h"
 
 #include <algorithm>
+#include <utility>
 
 SimBus& SimHub::addPort(int number) {
     auto& bus = buses_[number];
@@ -103,7 +104,10 @@ void SimPort::open() {
     hub_.open_.insert(number_);
     open_ = true;
     partial_.clear();
-    input_.clear();
+    input_ = std::exchange(hub_.inFlight_[number_], {});
+    while (!input_.empty() && input_.front().atUs < hub_.nowUs()) {
+        input_.pop_front();  // arrived while no one held the port: gone
+    }
     endlessFromUs_ = -1;
 }
 
@@ -115,6 +119,10 @@ void SimPort::close() {
 void SimPort::release() {
     if (open_) {
         hub_.open_.remove(number_);
+        if (!hub_.vanished(number_)) {
+            std::erase_if(input_, [this](const SimByte& b) { return b.atUs <= hub_.nowUs(); });
+            hub_.inFlight_[number_] = std::move(input_);
+        }
     }
     open_ = false;
     input_.clear();

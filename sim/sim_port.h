@@ -11,6 +11,12 @@
 #include "link/serial_port.h"
 #include "sim/sim_bus.h"
 
+// A character on its way to the PC: it arrives at atUs on the virtual clock.
+struct SimByte {
+    qint64 atUs;
+    char byte;
+};
+
 // The PC's COM ports in a test: which exist, which are open, the buses behind them, one virtual
 // clock for all of them, and a record of every line written.
 class SimHub {
@@ -49,6 +55,9 @@ class SimHub {
     };
     QList<WireLine> wire_;
     QSet<int> open_;
+    // Characters still on the wire when their port was closed: the next port to open that number
+    // before they arrive receives them, as a real line would.
+    QMap<int, std::deque<SimByte>> inFlight_;
 
   private:
     struct VanishTrigger {
@@ -91,10 +100,6 @@ class SimPort : public SerialPort {
     bool dtr() const { return dtr_; }
 
   private:
-    struct Pending {
-        qint64 atUs;
-        char byte;
-    };
     void requireUsable();
     void release();
     void schedule(const SimOutput& output, qint64 startUs);
@@ -108,7 +113,7 @@ class SimPort : public SerialPort {
     int inputLength_ = 1;
     bool open_ = false;
     QByteArray partial_;
-    std::deque<Pending> input_;
+    std::deque<SimByte> input_;
     qint64 endlessFromUs_ = -1;  // a device streams without CR from this time on
     qint64 endlessGapUs_ = 0;
 };

@@ -218,6 +218,17 @@ QString SimServer::vanishAfter(const QStringList& words) {
     return QStringLiteral("ok");
 }
 
+QString SimServer::late(SimDevice& device, const QStringList& words) {
+    bool ok = words.size() == 4 || words.size() == 5;
+    const int ms = ok ? words[3].toInt(&ok) : 0;
+    const int count = ok && words.size() == 5 ? words[4].toInt(&ok) : 1;
+    if (!ok || ms < 0 || count < 1) {
+        return QStringLiteral("error: usage 'late ID COMMAND MS [COUNT]', see --help");
+    }
+    device.faults.late.append({words[2], ms, count});
+    return QStringLiteral("ok");
+}
+
 void SimServer::enqueue(Port& port, const SimOutput& output, qint64 startUs) {
     qint64 at = std::max(startUs + qint64{output.delayMs} * 1000,
                          port.out.empty() ? qint64{0} : port.out.back().atUs);
@@ -300,6 +311,9 @@ QString SimServer::control(const QString& line) {
     }
     if (const auto reply = motionControl(d->motion, verb, words.mid(2), nowUs() / 1000)) {
         return *reply;
+    }
+    if (verb == QLatin1String("late")) {
+        return late(*d, words);
     }
     const QString value = words[2];
     const bool on = value == QLatin1String("on") || value == QLatin1String("1");

@@ -53,6 +53,7 @@ class SimServer {
     bool vanishDue(Port& port, const QByteArray& line);
     void setPresent(Port& port, bool present);
     QString vanishAfter(const QStringList& words);
+    QString late(SimDevice& device, const QStringList& words);
     qint64 charTimeUs(const Port& port) const;
     Port* port(int number);
     SimDevice* device(const QString& id);

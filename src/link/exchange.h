@@ -26,8 +26,27 @@ struct ExchangeOptions {
     int attempts = 1;
 };
 
-// One command line out, one reply line back: write the frame, wait the command's delay, read
-// one character at a time until CR (101 empty reads of 1 ms end the wait), strip the "#" prefix.
-// Shows nothing and owns no window state; each window's policy builds on it.
-ExchangeResult exchange(SerialPort& port, const QString& address, const QString& command,
-                        const ExchangeOptions& options = {});
+// What the exchanges on one line carry from one to the next, so that an answer that comes after
+// its own exchange has ended is never taken for the answer to a later command.
+struct LineState {
+    // The line may still bring characters that no coming command asked for: it has just been
+    // opened, or an exchange ended before its reply's CR (the device answered late, a CR was
+    // lost). The next exchange first waits for the line to fall quiet and drops what came.
+    bool unsettled = false;
+    // An exchange ended unanswered and no line has come since that could have been its answer.
+    // The next reply may then be that late answer: the exchange after it waits for quiet too, so
+    // that a reply taken for the wrong command costs that one reply only.
+    bool owed = false;
+
+    // Counts for whoever watches the line's health.
+    quint64 exchanges = 0;     // exchanges that wrote their command
+    quint64 unanswered = 0;    // ... and ended without a reply
+    quint64 staleDropped = 0;  // lines, or parts of one, dropped because no command awaited them
+};
+
+// One command line out, one reply line back: drop what the line holds from earlier exchanges
+// (auto-response "$" lines excepted: they belong to the next reply), write the frame, wait the
+// command's delay, read one character at a time until CR (101 empty reads of 1 ms end the wait),
+// strip the "#" prefix. Shows nothing and owns no window state; each window's policy builds on it.
+ExchangeResult exchange(SerialPort& port, LineState& line, const QString& address,
+                        const QString& command, const ExchangeOptions& options = {});

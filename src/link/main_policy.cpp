@@ -10,10 +10,12 @@ QString MainPolicy::SendReceive(const QString& command) {
     // After a port failure the window keeps no line: a sequence still running (a tick, a click,
     // a device-ID pick) must not write to the closed port and repeat both messages per command.
     if (!values_.ComPortStatus) {
+        lastAnswered_ = false;
         return QString();
     }
     const ExchangeResult result =
-        exchange(port_, values_.ComAddress, command, {ARMode, ARMode ? 2 : 1});
+        exchange(port_, line_, values_.ComAddress, command, {ARMode, ARMode ? 2 : 1});
+    lastAnswered_ = result.status == ExchangeResult::Status::Reply;
     switch (result.status) {
         case ExchangeResult::Status::Reply:
             return result.text;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "link/connection_values.h"
+#include "link/exchange.h"
 #include "link/serial_port.h"
 
 // What the main window shows when its exchange fails. Implemented by the main window.
@@ -37,8 +38,16 @@ class MainPolicy {
     // own message): flags cleared, "Invalid Port" shown, the user told, the port closed.
     void portUnavailable();
 
+    // The window has (re)opened its port: whatever the line holds belongs to no command.
+    void lineOpened() { line_.unsettled = true; }
+    const LineState& line() const { return line_; }
+    // The last SendReceive got a reply (as opposed to silence or a port failure).
+    bool lastAnswered() const { return lastAnswered_; }
+
   private:
     SerialPort& port_;
     ConnectionValues& values_;
     MainLinkHost& host_;
+    LineState line_;
+    bool lastAnswered_ = false;
 };

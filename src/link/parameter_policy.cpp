@@ -10,7 +10,7 @@ QString ParameterPolicy::SendReceive(const QString& command) {
     if (!values_.ComStatus) {
         return QString();
     }
-    const ExchangeResult result = exchange(port_, values_.ComAddress, command);
+    const ExchangeResult result = exchange(port_, line_, values_.ComAddress, command);
     switch (result.status) {
         case ExchangeResult::Status::Reply:
             if (!result.text.isEmpty()) {

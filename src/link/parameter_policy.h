@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "link/connection_values.h"
+#include "link/exchange.h"
 #include "link/serial_port.h"
 
 // The parameter window's exchange: refuses while ComStatus is false, treats an empty reply as a
@@ -16,8 +17,12 @@ class ParameterPolicy {
     // Reply payload; "0" after a timeout or an empty reply; "" when refused or the line failed.
     QString SendReceive(const QString& command);
 
+    // The window has opened its port: whatever the line holds belongs to no command.
+    void lineOpened() { line_.unsettled = true; }
+
   private:
     SerialPort& port_;
     ConnectionValues& values_;
     Tell tell_;
+    LineState line_;
 };

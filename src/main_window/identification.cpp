@@ -38,6 +38,7 @@ bool Identification::startUp() {
     ConnectionValues& v = session_.values;
     try {
         openPort(session_.port(), v.ComPortNumber, v.Baudrate);
+        session_.policy().lineOpened();
     } catch (const PortError&) {
         session_.policy().portUnavailable();
         return false;
@@ -83,9 +84,12 @@ bool Identification::identifyAndRead() {
     if (!v.ComPortStatus) {
         return false;
     }
-    // A silent device yields "0", which names no device: leave the list as it is and let
-    // polling re-identify.
-    if (v.ComStatus && !selectDeviceId(name.mid(3, 5))) {
+    // The name counts whenever "DN" itself was answered, also after an earlier command of the
+    // start-up went unanswered. A silent "DN" names no device: the list shows the ID in use, and
+    // polling re-identifies.
+    if (!session_.policy().lastAnswered()) {
+        selectDeviceId(v.ComAddress);
+    } else if (!selectDeviceId(name.mid(3, 5))) {
         session_.policy().portUnavailable();
         return false;
     }
@@ -136,7 +140,8 @@ void Identification::SelectedDeviceID_Click() {
         return;
     }
     comm_.ID->setText(identity);
-    if (identity != QLatin1String(kDeviceIdentity)) {
+    if (identity != QLatin1String(kOtherDeviceIdentity) &&
+        identity != QLatin1String(kDeviceIdentity)) {
         lostDevice();
         return;
     }

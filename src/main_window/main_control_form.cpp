@@ -138,6 +138,7 @@ void MainControlForm::showChild(QDialog& child) {
     if (v.ComPortStatus) {
         try {
             session_.port().open();
+            session_.policy().lineOpened();
         } catch (const PortError&) {
             // The adapter went away while the child had it: say so, and stop touching it.
             session_.policy().portUnavailable();

@@ -98,6 +98,7 @@ void SetupParameters::onLoad() {
 void SetupParameters::openPort() {
     try {
         ::openPort(session_.port(), values().ComPortNumber, values().Baudrate);
+        session_.policy().lineOpened();
     } catch (const PortError& error) {
         // The opener's port was open a moment ago; if ours cannot be, nothing here can reach the
         // device, and every operation says so.

@@ -19,6 +19,7 @@ class SetupSession {
     ConnectionValues values;
 
     SerialPort& port() { return *port_; }
+    ParameterPolicy& policy() { return policy_; }
     Prompter& prompter() { return prompter_; }
 
     // The window's exchange: refuses while ComStatus is false and reports its own failures.

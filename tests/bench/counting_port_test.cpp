@@ -29,10 +29,11 @@ TEST(CountingPort, CountsTheLinesThatGotNoReply) {
         LineCounts counts;
         CountingPort port(rig.services().makePort(), counts);
         openPort(port, 1, "9600");
+        LineState state;
         QList<bool> silent;  // per line, as the exchange found it
         for (const QString& line : c.lines) {
             const QString id = line.section(':', 0, 0);
-            const ExchangeResult result = exchange(port, id, line.section(':', 1));
+            const ExchangeResult result = exchange(port, state, id, line.section(':', 1));
             silent << (result.status == ExchangeResult::Status::NoReply && id != "00");
         }
         EXPECT_EQ(counts.noReplies, c.noReplies) << c.what;

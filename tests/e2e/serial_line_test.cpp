@@ -16,13 +16,14 @@ TEST(SerialLine, TalksToTheSimulatorThroughARealPort) {
     QtSerialPort port;
     openPort(port, 3, "19200");  // DTR on a pseudo-terminal is refused; that is no failure
     ASSERT_TRUE(port.isOpen());
-    const ExchangeResult r = exchange(port, "05", "ID");
+    LineState line;
+    const ExchangeResult r = exchange(port, line, "05", "ID");
     EXPECT_EQ(r.status, Status::Reply);
     EXPECT_EQ(r.text, "Stepvane-CAN");
-    EXPECT_EQ(exchange(port, "06", "DN").text, "KRB06");
-    EXPECT_EQ(exchange(port, "07", "DN").status, Status::NoReply);  // nobody has ID 07
+    EXPECT_EQ(exchange(port, line, "06", "DN").text, "KRB06");
+    EXPECT_EQ(exchange(port, line, "07", "DN").status, Status::NoReply);  // nobody has ID 07
     EXPECT_EQ(sim.control("prefix 5 on"), "ok");
-    EXPECT_EQ(exchange(port, "05", "VER").text, "V340");
+    EXPECT_EQ(exchange(port, line, "05", "VER").text, "V340");
     EXPECT_EQ(sim.sent("COM3"), QStringList({"@05ID", "@06DN", "@07DN", "@05VER"}));
 }
 
@@ -32,18 +33,20 @@ TEST(SerialLine, SilenceAndEndlessStreamsAreGivenUpInTime) {
     ASSERT_TRUE(sim.started());
     QtSerialPort port;
     openPort(port, 2, "9600");
+    LineState line;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(exchange(port, "01", "ID").status, Status::NoReply);
+    EXPECT_EQ(exchange(port, line, "01", "ID").status, Status::NoReply);
     EXPECT_GE(timer.elapsed(), 100);
     EXPECT_LT(timer.elapsed(), 1000);
 
     port.close();
     openPort(port, 2, "19200");
+    line = LineState{};
     EXPECT_EQ(sim.control("nocr 1 on"), "ok");
     EXPECT_EQ(sim.control("endless 1 on"), "ok");
     timer.restart();
-    EXPECT_EQ(exchange(port, "01", "PX").status, Status::NoReply);
+    EXPECT_EQ(exchange(port, line, "01", "PX").status, Status::NoReply);
     EXPECT_LT(timer.elapsed(), 5000);
 }
 

@@ -5,15 +5,11 @@
 #include <QTest>
 
 #include "e2e/e2e_rig.h"
-#include "link/messages.h"
 #include "main_window/main_control_form.h"
 #include "setup/setup_parameters.h"
 #include "terminal/terminal_form.h"
 
 namespace {
-
-const QString kIoError = QString(kCommunicationError) + "Input/output error";
-const QString kNotOpenError = QString(kCommunicationError) + "Port is not open";
 
 // What the main window shows and holds: its status, the device's identity and version, the
 // port and device flags, whether it polls and whether its port is open.
@@ -128,8 +124,8 @@ TEST(RealVanish, DuringStartUpPollingAndChildWindows) {
         // Taking the port back from a child window fails at the open, which is explained.
         const QString given =
             c.opens == kNothing
-                ? QString(kPortNotAvailable)
-                : QString(kPortNotAvailable) + "\rCOM3 leads to " + t.sim.portsDir() +
+                ? kSelectAnotherPort
+                : kSelectAnotherPort + "\rCOM3 leads to " + t.sim.portsDir() +
                       "/unplugged-com3, which is not there: the adapter is not plugged in."
                       "\rPlug it in, or pick another COM port.";
         EXPECT_EQ(t.prompter.messages(), c.said + QStringList{given});

@@ -97,7 +97,7 @@ void checkParameter(Rig& rig) {
     if (rig.port.vanished()) {
         fuzzCheck(reply.isEmpty() && rig.values.ComPortStatus && rig.values.ComStatus,
                   "parameter: a lost port yields nothing and leaves the flags");
-        fuzzCheck(told.size() == 1 && told[0].startsWith(QLatin1String(kCommunicationError)),
+        fuzzCheck(told.size() == 1 && told[0].startsWith(QLatin1String("Communication Error! ")),
                   "parameter: a lost port is told");
         return;
     }
@@ -108,10 +108,10 @@ void checkParameter(Rig& rig) {
         return;
     }
     if (!rig.line) {
-        fuzzCheck(reply == "0" && told == QStringList{QString(kNoReplyToCommand) + "PX"},
+        fuzzCheck(reply == "0" && told == QStringList{"No Reply to Command: PX"},
                   "parameter: no line, no reply");
     } else if (rig.payload().isEmpty()) {
-        fuzzCheck(reply == "0" && told == QStringList{kNoResponse}, "parameter: empty reply");
+        fuzzCheck(reply == "0" && told == QStringList{"No Response!"}, "parameter: empty reply");
     } else {
         fuzzCheck(reply == rig.payload(), "parameter: a plain reply is read up to its CR");
     }

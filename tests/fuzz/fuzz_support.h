@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "link/messages.h"
 #include "sim/sim_port.h"
 
 inline void fuzzCheck(bool condition, const char* invariant) {
@@ -46,8 +45,10 @@ inline QList<QByteArray> splitReplies(const QByteArray& bytes) {
 // What a main window tells the user when its port is lost: the platform's error, then that the
 // port is not available; once, and nothing else.
 inline bool toldPortLost(const QStringList& told) {
-    return told.size() == 2 && told[0].startsWith(QLatin1String(kCommunicationError)) &&
-           told[1] == QLatin1String(kPortNotAvailable);
+    return told.size() == 2 && told[0].startsWith(QLatin1String("Communication Error! ")) &&
+           told[1] == QLatin1String(
+                          "Communication port not available!  Please select available "
+                          "communication port and try again.");
 }
 
 // The texts of the coded displays: motion status, Pos Guard by code, latch and sync states by

@@ -20,11 +20,12 @@ class ExchangeTest : public ::testing::Test {
         device = &hub->addPort(1).addDevice(7, 9600);
         port = std::make_unique<SimPort>(*hub);
         openPort(*port, 1, "9600");
+        line = LineState{};
     }
 
     ExchangeResult run(const QString& command, ExchangeOptions options = {}) {
         const qint64 start = hub->nowUs();
-        ExchangeResult r = exchange(*port, "07", command, options);
+        ExchangeResult r = exchange(*port, line, "07", command, options);
         elapsedMs = (hub->nowUs() - start) / 1000;
         return r;
     }
@@ -32,6 +33,7 @@ class ExchangeTest : public ::testing::Test {
     std::unique_ptr<SimHub> hub;
     SimDevice* device = nullptr;
     std::unique_ptr<SimPort> port;
+    LineState line;
     qint64 elapsedMs = 0;
 };
 
@@ -84,16 +86,85 @@ TEST_F(ExchangeTest, SilenceEndsAfter101EmptyReadsPerAttempt) {
     EXPECT_EQ(elapsedMs, 101);
     EXPECT_EQ(hub->lines().size(), 1);
     hub->clearLines();
-    EXPECT_EQ(run("PX", {true, 2}).status, Status::NoReply);  // auto-response mode resends once
+    // Auto-response mode resends once; before it the line is given its silence limit to fall
+    // quiet, as the answer to the first command may still be on its way.
+    EXPECT_EQ(run("PX", {true, 2}).status, Status::NoReply);
     EXPECT_EQ(hub->lines(), QStringList({"@07PX", "@07PX"}));
-    EXPECT_EQ(elapsedMs, 202);
+    EXPECT_EQ(elapsedMs, 101 + 202);
 }
 
-TEST_F(ExchangeTest, LateCharactersStartTheNextReply) {
-    device->faults.replyDelayMs = 150;
-    EXPECT_EQ(run("ID").status, Status::NoReply);
-    device->faults.replyDelayMs = 0;
-    EXPECT_EQ(run("VER").text, device->identity);  // the stale answer to "ID"
+// What comes after its own exchange has ended, or was never asked for, is not the reply of the
+// next command: each command below gets its own answer. Auto-response "$" lines still start the
+// next reply in that mode. A healthy line pays nothing for this (the special-delay test times it).
+TEST_F(ExchangeTest, NoAnswerIsTakenForALaterCommandsReply) {
+    const struct {
+        const char* what;
+        QList<SimFaults::Late> late;
+        QList<QByteArray> raw;  // the device's first replies, as bytes
+        bool arMode;
+        QString first;  // what the first command ("ID") gets; "" for no reply
+        quint64 unanswered, dropped;
+    } cases[] = {
+        {"answer 150 ms late", {{"ID", 150, 1}}, {}, false, "", 1, 1},
+        {"answer 190 ms late", {{"ID", 190, 1}}, {}, false, "", 1, 1},
+        {"late, re-sent", {{"ID", 150, 1}}, {}, true, "Stepvane-CAN", 0, 1},
+        {"two lines for one command", {}, {"A\rB\r"}, false, "A", 0, 1},
+        {"a line cut short", {}, {"12"}, false, "", 1, 0},
+        {"report after the reply", {}, {"A\r$77STOP\r"}, true, "A", 0, 0},
+        {"report, mode off", {}, {"A\r$77STOP\r"}, false, "A", 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open();
+        device->faults.late = c.late;
+        device->faults.rawReplies = c.raw;
+        const ExchangeOptions options{c.arMode, c.arMode ? 2 : 1};
+        const ExchangeResult first = run("ID", options);
+        EXPECT_EQ(first.status, c.first.isEmpty() ? Status::NoReply : Status::Reply);
+        EXPECT_EQ(first.text, c.first);
+        device->faults.rawReplies.clear();
+        EXPECT_EQ(run("VER", options).text, device->version);
+        EXPECT_EQ(run("DN", options).text, "KRB07");
+        EXPECT_EQ(line.exchanges, 3U);
+        EXPECT_EQ(line.unanswered, c.unanswered);
+        EXPECT_EQ(line.staleDropped, c.dropped);
+    }
+}
+
+// An answer later than the wait for quiet (about 200 ms) is read once as the next command's
+// reply; the answer that follows it is then dropped, and the line is back in step.
+TEST_F(ExchangeTest, AnAnswerLaterThanTheWaitCostsOneReplyOnly) {
+    for (const bool pacing : {false, true}) {
+        SCOPED_TRACE(pacing);
+        open();
+        hub->pacing = pacing;
+        device->faults.late = {{"ID", 250, 1}};
+        EXPECT_EQ(run("ID").status, Status::NoReply);
+        EXPECT_EQ(run("VER").text, "Stepvane-CAN");
+        EXPECT_EQ(run("DN").text, "KRB07");
+        EXPECT_EQ(run("VER").text, device->version);
+    }
+}
+
+// A line that was just opened may hold anything: the first exchange lets it fall quiet first, and
+// the wait for quiet is bounded also when the device never stops sending.
+TEST_F(ExchangeTest, AnUnsettledLineIsGivenABoundedTimeToFallQuiet) {
+    line.unsettled = true;
+    EXPECT_EQ(run("VER").text, device->version);
+    EXPECT_EQ(elapsedMs, 101);
+    EXPECT_EQ(run("VER").text, device->version);
+    EXPECT_EQ(elapsedMs, 0);
+
+    // A device that streams without end after its reply: the wait before the next command ends
+    // within about half a second, and the command's own reply still comes first.
+    hub->pacing = true;
+    device->faults.endless = true;
+    EXPECT_EQ(run("VER").text, device->version);
+    device->faults.endless = false;
+    line.unsettled = true;
+    EXPECT_EQ(run("PX").text, "0");
+    EXPECT_GT(elapsedMs, 200);
+    EXPECT_LT(elapsedMs, 600);
 }
 
 TEST_F(ExchangeTest, AStreamWithoutCarriageReturnIsBounded) {

@@ -3,7 +3,6 @@
 #include "support/qt_printers.h"
 
 #include "link/main_policy.h"
-#include "link/messages.h"
 #include "link/parameter_policy.h"
 #include "sim/sim_port.h"
 
@@ -53,8 +52,10 @@ TEST_F(PolicyTest, MainWindowPortFailureRunsTheWholeFailurePath) {
     EXPECT_FALSE(values.ComStatus);
     EXPECT_FALSE(values.ComPortStatus);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(host.events, QStringList({"tell:Communication Error! Input/output error",
-                                        "invalid port", QString("tell:") + kPortNotAvailable}));
+    EXPECT_EQ(host.events,
+              QStringList({"tell:Communication Error! Input/output error", "invalid port",
+                           "tell:Communication port not available!  Please select "
+                           "available communication port and try again."}));
 
     // A sequence still running after the failure neither writes nor repeats the messages.
     hub.restore(1);

@@ -4,7 +4,6 @@
 
 #include "main_window/main_control_form.h"
 #include "support/sim_rig.h"
-#include "widgets/status_colors.h"
 
 // A main window against device 05 on COM1. The constructor starts it quietly: polling stopped,
 // the wire record and the messages of start-up forgotten, so that only the handlers under test
@@ -57,8 +56,9 @@ class MainFormTest : public ::testing::Test {
     std::unique_ptr<MainControlForm> form;
 };
 
-inline const QString kGreen = StatusColors::kGreen.name();
-inline const QString kRed = StatusColors::kRed.name();
+// The communication display's colours: green 0, 255, 0 and red 255, 0, 0.
+inline const QString kGreen = "#00ff00";
+inline const QString kRed = "#ff0000";
 
 // The profile of the initial entries, then the given commands, for device 05.
 inline QStringList withProfile(const QStringList& commands) {

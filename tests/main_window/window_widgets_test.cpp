@@ -14,26 +14,29 @@
 
 namespace {
 
-// Every control a window builds belongs to it: a control left without a parent would be a
-// hidden window of its own that findChild cannot reach and nothing ever deletes, once for
-// every time the window is opened.
-TEST(WindowWidgets, EveryWindowTakesAllItsControlsWithIt) {
+// Every window has its caption. Every control a window builds belongs to it: a control left
+// without a parent would be a hidden window of its own that findChild cannot reach and nothing
+// ever deletes, once for every time the window is opened.
+TEST(WindowWidgets, EveryWindowHasItsCaptionAndTakesAllItsControlsWithIt) {
     SimRig rig;
     rig.addDevice(1, 1);
     const auto services = rig.services();
     QTemporaryDir dir;
-    const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> cases[] = {
-        {"MainControlForm", [&] { return std::make_unique<MainControlForm>(services); }},
-        {"SetupParameters", [&] { return std::make_unique<SetupParameters>(services); }},
-        {"TerminalForm", [&] { return std::make_unique<TerminalForm>(services); }},
-        {"SearchCom", [&] { return std::make_unique<SearchCom>(services); }},
-        {"SelectComForm",
+    const std::pair<QString, std::function<std::unique_ptr<QWidget>()>> cases[] = {
+        {"NVQ-CAN d108", [&] { return std::make_unique<MainControlForm>(services); }},
+        {"Setup Parameters", [&] { return std::make_unique<SetupParameters>(services); }},
+        {"Terminal", [&] { return std::make_unique<TerminalForm>(services); }},
+        {"Search NVQ Device", [&] { return std::make_unique<SearchCom>(services); }},
+        {"NVQ-CAN d108",  // the connection dialog
          [&] { return std::make_unique<SelectComForm>(services, dir.filePath("nvq-can.ini")); }},
     };
-    for (const auto& [window, make] : cases) {
+    for (const auto& [caption, make] : cases) {
         const qsizetype before = QApplication::allWidgets().size();
-        make().reset();
-        EXPECT_EQ(QApplication::allWidgets().size(), before) << window;
+        std::unique_ptr<QWidget> window = make();
+        const std::string name = window->metaObject()->className();
+        EXPECT_EQ(window->windowTitle(), caption) << name;
+        window.reset();
+        EXPECT_EQ(QApplication::allWidgets().size(), before) << name;
     }
 }
 }  // namespace

@@ -13,7 +13,6 @@
 #include "connect/select_com_form.h"
 #include "saved_files.h"
 #include "setup/parameter_file_commands.h"
-#include "setup/setup_messages.h"
 #include "setup/setup_rig.h"
 #include "support/file_faults.h"
 #include "terminal/terminal_form.h"
@@ -78,7 +77,7 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
              "", ""},
             {"parameters", "axis.par", &SaveFailureTest::saveParameters,
              writeParameterFile(fileValuesFrom(parameterWindow().controls)),
-             QString(kSaveFailed) + "\r", kSaveDone},
+             "Save Parameters to file failed!\r", "Save Parameters to file done!"},
             {"terminal", "log.txt", &SaveFailureTest::saveLog, ">@05VER\r\n<V340\r\n\r\n",
              "Save Failed! ", "Save Done!"},
         };

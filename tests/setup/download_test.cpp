@@ -2,12 +2,16 @@
 
 #include <QTemporaryDir>
 
-#include "link/messages.h"
-#include "setup/setup_messages.h"
 #include "setup_rig.h"
 #include "support/file_faults.h"
 
 namespace {
+
+// The question and the report of a serial baud rate or CAN bit rate change.
+const QString kRateQuestion = "Are you sure you want change the baudrate?";
+const QString kRateDone =
+    "Baudrate change done.  Store to flash, exit program, and reset power for new baudrate to "
+    "take effect.";
 
 // What a download of a freshly uploaded default device sends, in order.
 QStringList defaultDownload() {
@@ -64,9 +68,20 @@ TEST_F(DownloadTest, WritesEveryParameterInOrderAsTheControlsStand) {
         edited.replace(edited.indexOf(from), to);
     }
     EXPECT_EQ(down(), framed("05", edited));
-    EXPECT_EQ(rig.prompter.messages(), QStringList{kDownloadDone});
+    EXPECT_EQ(rig.prompter.messages(), QStringList{"Download Done!"});
     EXPECT_GE(rig.hub.nowMs() - before, 1000);  // "SR=0" is given its second
     EXPECT_TRUE(window->values().ComStatus);
+}
+
+// One signal on High at a time: "POL=" carries that signal's bit alone.
+TEST_F(DownloadTest, EachPolaritySignalIsWrittenAsItsOwnBit) {
+    ready();
+    for (const PolaritySignal& s : kPolaritySignals) {
+        for (const PolaritySignal& row : kPolaritySignals) {
+            (controls().polarity.*(row.bit == s.bit ? row.high : row.low))->setChecked(true);
+        }
+        EXPECT_EQ(down().filter("@05POL="), QStringList{"@05POL=" + QString::number(s.bit)});
+    }
 }
 
 TEST_F(DownloadTest, AFailedCommandOrUnusableReplyEndsTheDownloadWithoutDone) {
@@ -75,11 +90,11 @@ TEST_F(DownloadTest, AFailedCommandOrUnusableReplyEndsTheDownloadWithoutDone) {
         QByteArray bytes;
         QString message;
     } cases[] = {
-        {"CURI=500", "", QString(kNoReplyToCommand) + "CURI=500"},
-        {"SR=0", "\r", kNoResponse},
-        {"NID", "", QString(kNoReplyToCommand) + "NID"},
-        {"CM", "RS485\r", kUnusableReply},  // a method that is no number
-        {"RZ=0", "", QString(kNoReplyToCommand) + "RZ=0"},
+        {"CURI=500", "", "No Reply to Command: CURI=500"},
+        {"SR=0", "\r", "No Response!"},
+        {"NID", "", "No Reply to Command: NID"},
+        {"CM", "RS485\r", "Communication Error"},  // a method that is no number
+        {"RZ=0", "", "No Reply to Command: RZ=0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failing);
@@ -124,7 +139,7 @@ TEST_F(DownloadTest, CommunicationMethodIsChangedOnlyAfterYes) {
         if (*c.from) {
             said << QString("Current Communication is %1.  Are you sure you want change to %2?")
                         .arg(c.from, c.to);
-            EXPECT_EQ(rig.prompter.shown[0].title, kMethodTitle);
+            EXPECT_EQ(rig.prompter.shown[0].title, "Communication Method");
         }
         if (*c.write) {
             said << QString(
@@ -132,7 +147,7 @@ TEST_F(DownloadTest, CommunicationMethodIsChangedOnlyAfterYes) {
                         "and use %1 to communicate.")
                         .arg(c.to);
         }
-        EXPECT_EQ(rig.prompter.messages(), said + QStringList{kDownloadDone});
+        EXPECT_EQ(rig.prompter.messages(), said + QStringList{"Download Done!"});
         EXPECT_EQ(controls().comm.method(), c.shownAfter);
     }
 }
@@ -146,15 +161,22 @@ TEST_F(DownloadTest, IdsAndRatesAreChangedOnlyAfterYes) {
         QString question;
         const char* title;
         const char* write;    // after "Yes"
-        const char* done;     // what is said after that write
+        QString done;         // what is said after that write
         const char* afterNo;  // what the list shows after "No"
     } cases[] = {
-        {&Comm::DeviceIDCombo, "07", "Are you sure you want change Device ID to 07?",
-         kDeviceIdTitle, "DN=KRB07", kDeviceIdSet, "05"},
-        {&Comm::NodeIDCombo1, "12", "Are you sure you want change Node ID to 12?", kNodeIdTitle,
-         "NID=12", kNodeIdSet, "5"},
-        {&Comm::baudCombo, "115200", kBaudQuestion, kSerialBaudTitle, "DB=5", kBaudDone, "115200"},
-        {&Comm::CANbaudCombo, "10000", kBaudQuestion, kCanBitRateTitle, "BR=1", kBaudDone, "10000"},
+        {&Comm::DeviceIDCombo, "07", "Are you sure you want change Device ID to 07?", "Device ID",
+         "DN=KRB07",
+         "Device ID Set.  Perform store to flash and reset power for new Device ID to take effect.",
+         "05"},
+        {&Comm::NodeIDCombo1, "12", "Are you sure you want change Node ID to 12?", "Node ID",
+         "NID=12",
+         "Device ID Set.  Perform store to flash and reset power for new Node ID to take effect.",
+         "5"},
+        // The titles of the two rate questions are the program's own choice.
+        {&Comm::baudCombo, "115200", kRateQuestion, "Serial Baud Rate", "DB=5", kRateDone,
+         "115200"},
+        {&Comm::CANbaudCombo, "10000", kRateQuestion, "CANopen Bit Rate", "BR=1", kRateDone,
+         "10000"},
     };
     for (const auto& c : cases) {
         for (const bool yes : {true, false}) {
@@ -168,7 +190,7 @@ TEST_F(DownloadTest, IdsAndRatesAreChangedOnlyAfterYes) {
             EXPECT_EQ(rig.prompter.shown[0].title, c.title);
             EXPECT_EQ(rig.prompter.messages(), QStringList{c.question} +
                                                    (yes ? QStringList{c.done} : QStringList()) +
-                                                   QStringList{kDownloadDone});
+                                                   QStringList{"Download Done!"});
             EXPECT_EQ(list->currentText(), yes ? c.item : c.afterNo);
         }
     }
@@ -178,7 +200,7 @@ TEST_F(DownloadTest, IdsAndRatesAreChangedOnlyAfterYes) {
         (controls().comm.*list)->setCurrentIndex(-1);
         rig.prompter.answers = {true};
         EXPECT_EQ(downSettings(), settingsSent({}));
-        EXPECT_EQ(rig.prompter.messages(), QStringList{kDownloadDone});
+        EXPECT_EQ(rig.prompter.messages(), QStringList{"Download Done!"});
         EXPECT_EQ((controls().comm.*list)->currentText(), "");
     }
 }
@@ -192,9 +214,10 @@ TEST_F(DownloadTest, RefusedChangesAreReportedAndTheDownloadGoesOn) {
     rig.prompter.answers = {true, true, true, true};
     EXPECT_EQ(downSettings(), settingsSent({"DN=KRB05", "NID=5", "DB=1", "BR=5"}));
     EXPECT_EQ(rig.prompter.messages(),
-              QStringList({"Are you sure you want change Device ID to 05?", kDeviceIdError,
-                           "Are you sure you want change Node ID to 5?", kNodeIdError,
-                           kBaudQuestion, kBaudError, kBaudQuestion, kBaudError, kDownloadDone}));
+              QStringList({"Are you sure you want change Device ID to 05?",
+                           "Error setting device ID", "Are you sure you want change Node ID to 5?",
+                           "Error setting Device ID", kRateQuestion, "Error setting baudrate.",
+                           kRateQuestion, "Error setting baudrate.", "Download Done!"}));
 }
 
 TEST_F(DownloadTest, StoreAsksAndReportsTheDevicesAnswer) {
@@ -203,8 +226,10 @@ TEST_F(DownloadTest, StoreAsksAndReportsTheDevicesAnswer) {
         QByteArray reply;
         QStringList after;  // messages after the question
     } cases[] = {
-        {true, "OK\r", {kStoreDone}}, {true, "FAIL\r", {kStoreError}},
-        {true, "\r", {kNoResponse}},  {true, "", {QString(kNoReplyToCommand) + "STORE"}},
+        {true, "OK\r", {"Store to Flash done!"}},
+        {true, "FAIL\r", {"Error setting flash!"}},
+        {true, "\r", {"No Response!"}},
+        {true, "", {"No Reply to Command: STORE"}},
         {false, "OK\r", {}},
     };
     for (const auto& c : cases) {
@@ -214,8 +239,9 @@ TEST_F(DownloadTest, StoreAsksAndReportsTheDevicesAnswer) {
         rig.prompter.answers = {c.yes};
         window->SetSN->click();
         EXPECT_EQ(rig.takeLines(), c.yes ? QStringList{"@05STORE"} : QStringList());
-        EXPECT_EQ(rig.prompter.messages(), QStringList{kStoreQuestion} + c.after);
-        EXPECT_EQ(rig.prompter.shown[0].title, kStoreTitle);
+        EXPECT_EQ(rig.prompter.messages(),
+                  QStringList{"Are you sure you want to save parameters to flash?"} + c.after);
+        EXPECT_EQ(rig.prompter.shown[0].title, "Store to Flash");
         device->faults.rawReplies.clear();
     }
 }
@@ -239,7 +265,7 @@ TEST_F(DownloadTest, AnOpenedFileReachesTheDevice) {
     forget();
     rig.prompter.answers = {true, true, true, true, true};
     down();
-    EXPECT_EQ(rig.prompter.messages().last(), kDownloadDone);
+    EXPECT_EQ(rig.prompter.messages().last(), "Download Done!");
     EXPECT_EQ(device->values, expected);
     // The window goes on talking to the device at 05 and reads the new ID back (the upload then
     // ends at the empty EOBOOT, which answers nothing).

@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 
 #include "setup/parameter_file.h"
-#include "setup/setup_messages.h"
 #include "setup_rig.h"
 #include "support/file_faults.h"
 
@@ -123,9 +122,9 @@ TEST_F(FileCommandsTest, SavesTheExampleByteForByte) {
     c.params.DecEnable->setChecked(true);
     use(window->SaveParameters, path("example.par"));
     EXPECT_EQ(fileBytes(path("example.par")), kExample);
-    EXPECT_EQ(rig.prompter.messages(), QStringList{kSaveDone});
-    ASSERT_EQ(rig.prompter.shown.size(), 2);
-    EXPECT_EQ(rig.prompter.shown[0].kind, "save");
+    EXPECT_EQ(rig.prompter.messages(), QStringList{"Save Parameters to file done!"});
+    EXPECT_EQ(rig.prompter.dialogs, (QList<QStringList>{{"save", "Save NVQ-CAN Parameters As",
+                                                         "Parameter Files (*.par)|*.par", ""}}));
     EXPECT_TRUE(rig.takeLines().isEmpty());
 }
 
@@ -136,8 +135,9 @@ TEST_F(FileCommandsTest, NamesThatSaveOrOpenNothing) {
                                  std::optional(QString("*.par"))}) {
             SCOPED_TRACE(qPrintable(name.value_or("cancelled") + (save ? ", save" : ", open")));
             use(save ? window->SaveParameters : window->OpenParameters, name);
-            EXPECT_EQ(rig.prompter.messages(),
-                      save && name == QString() ? QStringList{kNoFileName} : QStringList());
+            EXPECT_EQ(rig.prompter.messages(), save && name == QString()
+                                                   ? QStringList{"No Parameter File Name!"}
+                                                   : QStringList());
         }
     }
     for (const QString& name : {path("nothing.par"), dir.path()}) {
@@ -146,6 +146,17 @@ TEST_F(FileCommandsTest, NamesThatSaveOrOpenNothing) {
     }
     EXPECT_EQ(controls().params.LCA->text(), "300");
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    // A file that is there but cannot be read says why (the description leaves it silent).
+    ASSERT_TRUE(putFile(path("locked.par"), kExample));
+    QFile::setPermissions(path("locked.par"), {});
+    ReadOnlyFolder unprivileged(dir.path());  // root's overriding capabilities are given up too
+    if (!unprivileged.refusesNewFiles()) {
+        GTEST_SKIP() << "this process reads files without read permission";
+    }
+    use(window->OpenParameters, path("locked.par"));
+    EXPECT_EQ(rig.prompter.messages(), QStringList{"Open Parameter File failed!\r" +
+                                                   path("locked.par") + ": Permission denied"});
+    EXPECT_EQ(controls().params.LCA->text(), "300");
 }
 
 // Every byte of a text line comes through (Latin-1), as do numbers in forms of their own.
@@ -163,7 +174,9 @@ TEST_F(FileCommandsTest, OpeningAndSavingAgainReproducesTheFile) {
     controls().params.PosGuardRatio->setText("77");
     use(window->OpenParameters, path("in.par"));
     EXPECT_TRUE(rig.prompter.messages().isEmpty());
-    EXPECT_EQ(rig.prompter.shown[0].kind, "open");
+    EXPECT_EQ(rig.prompter.dialogs,
+              (QList<QStringList>{{"open", "Open NVQ-CAN Parameter File",
+                                   "NVQ-CAN Parameter Files (*.par)|*.par", "*.par"}}));
     EXPECT_EQ(controls().params.PosGuardRatio->text(), "77");  // not in the file
     EXPECT_EQ(controls().comm.CANbaudCombo->currentIndex(), -1);
     EXPECT_EQ(controls().params.EOBOOT->text().toLatin1(), "\t" + high);

@@ -54,6 +54,22 @@ inline QStringList uploadQueries() {
             "SLH", "SLI",  "SL",   "DOBOOT", "EOBOOT", "AR",  "EDEC", "RZ"};
 }
 
+// The seven polarity signals, each with its bit of "POL" and its Low and High option.
+struct PolaritySignal {
+    int bit;
+    QRadioButton* PolarityPanel::*low;
+    QRadioButton* PolarityPanel::*high;
+};
+inline const PolaritySignal kPolaritySignals[] = {
+    {1, &PolarityPanel::PulsePolLow, &PolarityPanel::PulsePolHigh},
+    {2, &PolarityPanel::DirPolLow, &PolarityPanel::DirPolHigh},
+    {16, &PolarityPanel::LimitPolLow, &PolarityPanel::LimitPolHigh},
+    {32, &PolarityPanel::HomePolLow, &PolarityPanel::HomePolHigh},
+    {64, &PolarityPanel::LatchPolLow, &PolarityPanel::LatchPolHigh},
+    {128, &PolarityPanel::InPosPolLow, &PolarityPanel::InPosPolHigh},
+    {256, &PolarityPanel::AlarmPolLow, &PolarityPanel::AlarmPolHigh},
+};
+
 // The queries up to and without the given one.
 inline QStringList queriesBefore(const QString& key) {
     const QStringList all = uploadQueries();

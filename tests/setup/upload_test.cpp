@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "link/messages.h"
-#include "setup/setup_messages.h"
 #include "setup_rig.h"
 
 namespace {
@@ -10,9 +8,8 @@ class UploadTest : public ::testing::Test, public SetupRig {};
 
 TEST_F(UploadTest, LoadingUploadsInOrderAndShowsTheReplies) {
     const QMap<QString, QString> replies = {
-        {"EDO", "1"},     {"DB", "3"},     {"BR", "9"}, {"DN", "KRB07"}, {"NID", "7"},
-        {"POL", "3"},     {"LCA", "0300"}, {"CM", "2"}, {"SLR", " 4 "},  {"SL", "1"},
-        {"DOBOOT", "J+"}, {"EDEC", "1"},   {"RZ", "1"},
+        {"EDO", "1"}, {"DB", "3"},    {"BR", "9"}, {"DN", "KRB07"},  {"NID", "7"},  {"LCA", "0300"},
+        {"CM", "2"},  {"SLR", " 4 "}, {"SL", "1"}, {"DOBOOT", "J+"}, {"EDEC", "1"}, {"RZ", "1"},
     };
     device->values.insert(replies);
     SetupParameters& w = open();
@@ -26,11 +23,6 @@ TEST_F(UploadTest, LoadingUploadsInOrderAndShowsTheReplies) {
     EXPECT_EQ(c.comm.CANbaudCombo->currentText(), "1000000");
     EXPECT_EQ(c.comm.DeviceIDCombo->currentText(), "07");
     EXPECT_EQ(c.comm.NodeIDCombo1->currentText(), "7");
-    for (QRadioButton* b : {c.polarity.PulsePolHigh, c.polarity.DirPolHigh, c.polarity.LimitPolLow,
-                            c.polarity.HomePolLow, c.polarity.LatchPolLow, c.polarity.InPosPolLow,
-                            c.polarity.AlarmPolLow}) {
-        EXPECT_TRUE(b->isChecked()) << qPrintable(b->objectName());
-    }
     EXPECT_EQ(c.params.LCA->text(), "300");
     EXPECT_TRUE(c.comm.EnaCAN->isChecked());
     EXPECT_EQ(c.params.RunCurrent->text(), "1500");
@@ -42,6 +34,20 @@ TEST_F(UploadTest, LoadingUploadsInOrderAndShowsTheReplies) {
     EXPECT_TRUE(c.params.ReturnZero->isChecked());
 }
 
+// "POL" with one bit set at a time: that signal's row goes High, the other six stay Low.
+TEST_F(UploadTest, EachPolaritySignalIsReadFromItsOwnBit) {
+    open();
+    for (const PolaritySignal& s : kPolaritySignals) {
+        device->values["POL"] = QString::number(s.bit);
+        window->UploadPar->click();
+        for (const PolaritySignal& row : kPolaritySignals) {
+            const PolarityPanel& p = controls().polarity;
+            EXPECT_EQ((p.*row.high)->isChecked(), row.bit == s.bit) << s.bit << " " << row.bit;
+            EXPECT_EQ((p.*row.low)->isChecked(), row.bit != s.bit) << s.bit << " " << row.bit;
+        }
+    }
+}
+
 TEST_F(UploadTest, FailuresEndTheUploadWhereTheyHappen) {
     const struct {
         const char* name;
@@ -51,16 +57,16 @@ TEST_F(UploadTest, FailuresEndTheUploadWhereTheyHappen) {
         QStringList messages;
         bool comStatus;
     } cases[] = {
-        {"timeout", "SLR", "", nullptr, {QString(kNoReplyToCommand) + "SLR"}, false},
-        {"empty reply", "CURI", "\r", nullptr, {kNoResponse}, false},
+        {"timeout", "SLR", "", nullptr, {"No Reply to Command: SLR"}, false},
+        {"empty reply", "CURI", "\r", nullptr, {"No Response!"}, false},
         {"unknown EDEC", "EDEC", "?\r", nullptr, {}, true},
         {"identity", "ID", "Stepvane-R-TB\r", nullptr, {"ID does not match: Stepvane-R-TB"}, false},
-        {"node 200", "NID", "", "200", {kUnusableReply}, false},
-        {"device 00", "DN", "", "KRB00", {kUnusableReply}, false},
-        {"polarity text", "POL", "", "abc", {kUnusableReply}, false},
-        {"baud text", "DB", "", "?", {kUnusableReply}, false},
-        {"EDEC text", "EDEC", "", "x", {kUnusableReply}, false},
-        {"RZ text", "RZ", "", "", {kNoResponse}, false},
+        {"node 200", "NID", "", "200", {"Communication Error"}, false},
+        {"device 00", "DN", "", "KRB00", {"Communication Error"}, false},
+        {"polarity text", "POL", "", "abc", {"Communication Error"}, false},
+        {"baud text", "DB", "", "?", {"Communication Error"}, false},
+        {"EDEC text", "EDEC", "", "x", {"Communication Error"}, false},
+        {"RZ text", "RZ", "", "", {"No Response!"}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,7 +99,7 @@ TEST_F(UploadTest, AFailedQueryLeavesItsControlAndAllLaterOnes) {
         b->click();
     }
     EXPECT_TRUE(rig.takeLines().isEmpty());
-    EXPECT_EQ(rig.prompter.messages(), QStringList(3, kDeviceNotOpen));
+    EXPECT_EQ(rig.prompter.messages(), QStringList(3, "Communication with device not open!"));
 }
 
 TEST_F(UploadTest, UnknownRatesLeaveTheListsAndTheUploadGoesOn) {
@@ -111,7 +117,9 @@ TEST_F(UploadTest, GuardsRefuseBeforeAnythingIsSent) {
         SCOPED_TRACE(portOpen);
         forget();
         open(portOpen, false);
-        EXPECT_EQ(rig.prompter.messages(), QStringList{portOpen ? kDeviceNotOpen : kPortNotOpen});
+        EXPECT_EQ(rig.prompter.messages(),
+                  QStringList{portOpen ? "Communication with device not open!"
+                                       : "Communication port not open!"});
         EXPECT_TRUE(rig.takeLines().isEmpty());
         EXPECT_EQ(rig.hub.open_.contains(1), portOpen);
         EXPECT_EQ(controls().comm.DeviceIDCombo->currentText(), "01");  // nothing was read

@@ -151,9 +151,10 @@ TEST(SimPortVanish, AnEmptyTriggerMatchesAnyLineOfItsOwnPort) {
     openPort(port, 1, "9600");
     hub.vanishAfter(1, "", 3);
     hub.vanishAfter(2, "", 1);  // nothing goes out on port 2: it stays
-    EXPECT_EQ(exchange(port, "01", "ID").text, "Stepvane-CAN");
-    EXPECT_EQ(exchange(port, "01", "PX").text, "0");
-    EXPECT_EQ(exchange(port, "01", "ID").status, ExchangeResult::Status::PortFailure);
+    LineState line;
+    EXPECT_EQ(exchange(port, line, "01", "ID").text, "Stepvane-CAN");
+    EXPECT_EQ(exchange(port, line, "01", "PX").text, "0");
+    EXPECT_EQ(exchange(port, line, "01", "ID").status, ExchangeResult::Status::PortFailure);
     EXPECT_EQ(hub.lines(1), QStringList({"@01ID", "@01PX", "@01ID"}));
     EXPECT_TRUE(hub.vanished(1));
     EXPECT_FALSE(hub.vanished(2));

@@ -10,6 +10,26 @@
 #include "widgets/scripted_prompter.h"
 #include "widgets/window_services.h"
 
+// The scripted prompter that also keeps each file dialog as its kind, title, filter and preset
+// file name.
+struct DialogRecordingPrompter : ScriptedPrompter {
+    std::optional<QString> saveFileName(const QString& title, const QString& filter,
+                                        const QString& preset) override {
+        dialogs << QStringList{"save", title, filter, preset};
+        return ScriptedPrompter::saveFileName(title, filter, preset);
+    }
+    std::optional<QString> openFileName(const QString& title, const QString& filter,
+                                        const QString& preset) override {
+        dialogs << QStringList{"open", title, filter, preset};
+        return ScriptedPrompter::openFileName(title, filter, preset);
+    }
+    void clear() {
+        ScriptedPrompter::clear();
+        dialogs.clear();
+    }
+    QList<QStringList> dialogs;
+};
+
 // Everything a window test needs: simulated COM ports on a virtual clock, a scripted prompter
 // and a scripted modal runner, wired into WindowServices.
 struct SimRig {
@@ -23,9 +43,18 @@ struct SimRig {
     QStringList takeLines(int port = 0);
 
     SimHub hub;
-    ScriptedPrompter prompter;
+    DialogRecordingPrompter prompter;
     ScriptedModalRunner modal;
 };
+
+// What the user is told when the port goes away under an exchange,
+inline const QString kIoError = "Communication Error! Input/output error";
+// when a window touches its port again after that,
+inline const QString kNotOpenError = "Communication Error! Port is not open";
+// and when the main window gives its port up.
+inline const QString kSelectAnotherPort =
+    "Communication port not available!  Please select available communication port and try "
+    "again.";
 
 // "@" + two-digit ID + command, for expected wire lines.
 QStringList framed(const QString& address, const QStringList& commands);

@@ -4,7 +4,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "link/messages.h"
 #include "support/file_faults.h"
 #include "support/sim_rig.h"
 #include "terminal/terminal_form.h"
@@ -92,8 +91,10 @@ TEST_F(TerminalFormTest, AnIdThatIsNoNumberSendsAndLogsNothing) {
         rig.prompter.clear();
         form->DeviceID->setText(box);
         enter("PX");
-        ASSERT_EQ(rig.prompter.messages().size(), 1) << box;
-        EXPECT_TRUE(rig.prompter.messages()[0].startsWith(kCommunicationError)) << box;
+        EXPECT_EQ(rig.prompter.messages(),
+                  QStringList{QString("Communication Error! Device ID \"%1\" is not a whole "
+                                      "number from -32768 to 32767")
+                                  .arg(box)});
         EXPECT_TRUE(form->logText().isEmpty() && form->SendText->text().isEmpty()) << box;
         EXPECT_TRUE(rig.hub.lines().isEmpty()) << box;
         EXPECT_EQ(recall(), "PX") << box;
@@ -178,9 +179,9 @@ TEST_F(TerminalFormTest, SavesTheLogAsTheUserNamesIt) {
         rig.prompter.clear();
         rig.prompter.fileNames = {name};
         form->Command2->click();
-        ASSERT_EQ(rig.prompter.shown.size(), 1 + messages.size());
-        EXPECT_EQ(rig.prompter.shown[0].text, "Save Terminal Text As");
-        EXPECT_EQ(rig.prompter.shown[0].title, "Terminal Text Files (*.txt)|*.txt");
+        EXPECT_EQ(rig.prompter.dialogs,
+                  (QList<QStringList>{
+                      {"save", "Save Terminal Text As", "Terminal Text Files (*.txt)|*.txt", ""}}));
         EXPECT_EQ(rig.prompter.messages(), messages);
         EXPECT_EQ(fileBytes(path), file);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), file == "<none>" ? 0 : 1);

@@ -1,6 +1,5 @@
 #include <QTest>
 
-#include "setup/setup_messages.h"
 #include "setup/setup_rig.h"
 #include "terminal/terminal_form.h"
 #include "vanish/vanish_rig.h"
@@ -32,7 +31,7 @@ TEST(UploadVanish, TheUploadEndsAtTheFailedLine) {
             w.UploadPar->click();
             EXPECT_TRUE(r.rig.takeLines().isEmpty());
         });
-        r.expectGivenUpThenReconnects({kIoError, kNotOpenError, kPortNotAvailable});
+        r.expectGivenUpThenReconnects({kIoError, kNotOpenError, kSelectAnotherPort});
     }
 }
 
@@ -68,7 +67,7 @@ TEST(DownloadVanish, TheDownloadEndsAtTheFailedLineWithoutDone) {
             said = r.rig.prompter.messages();
         });
         EXPECT_EQ(said.value(said.size() - 1), kIoError);
-        r.expectGivenUpThenReconnects(said + QStringList{kPortNotAvailable});
+        r.expectGivenUpThenReconnects(said + QStringList{kSelectAnotherPort});
     }
 }
 
@@ -97,7 +96,7 @@ TEST(TerminalVanish, ALineEndsAtTheFailureAndTheLogKeepsItsLines) {
             EXPECT_EQ(r.rig.takeLines(), c.sent);
             EXPECT_EQ(t.logText(), c.log + ">@05PX\r\n");
         });
-        r.expectGivenUpThenReconnects({kIoError, kNotOpenError, kPortNotAvailable});
+        r.expectGivenUpThenReconnects({kIoError, kNotOpenError, kSelectAnotherPort});
     }
 }
 
@@ -110,10 +109,10 @@ TEST(TerminalVanish, ThePaneTakesTheMainWindowsFailurePath) {
     enter(r.form->terminal.SendTerminalText, "VER");
     EXPECT_EQ(r.rig.takeLines(), QStringList{"@05VER"});
     EXPECT_EQ(r.form->session().PreviousCommand, "VER");
-    r.expectGivenUpThenReconnects({kIoError, kPortNotAvailable});
+    r.expectGivenUpThenReconnects({kIoError, kSelectAnotherPort});
 }
 
-const QString kNoSuchPort = QString(kCommunicationError) + "No such file or directory";
+const QString kNoSuchPort = "Communication Error! No such file or directory";
 
 // The adapter goes away while the main window has handed its port to a child window: the child
 // copes on its own, and when it closes the main window cannot open the port again. It says so
@@ -125,10 +124,13 @@ TEST(HandOverVanish, TheMainWindowCannotTakeThePortBack) {
         bool goneBefore;  // unplugged before the click: the child cannot open the port either
         QStringList said;
     } cases[] = {
-        {"terminal, gone while it is open", false, false, {kPortNotAvailable}},
-        {"setup, gone while it is open", true, false, {kPortNotAvailable}},
-        {"terminal, gone before it opens", false, true, {kNoSuchPort, kPortNotAvailable}},
-        {"setup, gone before it opens", true, true, {kNoSuchPort, kPortNotOpen, kPortNotAvailable}},
+        {"terminal, gone while it is open", false, false, {kSelectAnotherPort}},
+        {"setup, gone while it is open", true, false, {kSelectAnotherPort}},
+        {"terminal, gone before it opens", false, true, {kNoSuchPort, kSelectAnotherPort}},
+        {"setup, gone before it opens",
+         true,
+         true,
+         {kNoSuchPort, "Communication port not open!", kSelectAnotherPort}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

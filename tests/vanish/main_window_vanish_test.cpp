@@ -12,8 +12,8 @@ TEST(StartUpVanish, EachStartUpLineCanBeTheLast) {
         r.vanishAfterLast(all.mid(0, sent));
         r.start(true);
         EXPECT_EQ(r.rig.takeLines(), all.mid(0, sent));
-        r.expectGivenUpThenReconnects(sent == 0 ? QStringList{kPortNotAvailable}
-                                                : QStringList{kIoError, kPortNotAvailable});
+        r.expectGivenUpThenReconnects(sent == 0 ? QStringList{kSelectAnotherPort}
+                                                : QStringList{kIoError, kSelectAnotherPort});
     }
 }
 
@@ -29,7 +29,7 @@ TEST(StartUpVanish, APickOfAnotherDeviceEndsAtTheFailedLine) {
         r.pickDevice("07");
         EXPECT_EQ(r.rig.takeLines(), sent);
         EXPECT_EQ(r.form->session().values.ComAddress, "07");
-        r.expectGivenUpThenReconnects({kIoError, kPortNotAvailable});
+        r.expectGivenUpThenReconnects({kIoError, kSelectAnotherPort});
     }
 }
 
@@ -58,8 +58,19 @@ TEST(PollingVanish, ATickEndsAtTheFailedLine) {
         r.vanishAfterLast(framed("05", c.sent));
         r.tickAt(c.step);
         EXPECT_EQ(r.rig.takeLines(), framed("05", c.sent));
-        r.expectGivenUpThenReconnects({kIoError, kPortNotAvailable});
+        r.expectGivenUpThenReconnects({kIoError, kSelectAnotherPort});
     }
+}
+
+// The adapter goes away in the middle of a click, after JOG+ has sent its low speed: the click
+// ends there, and the user is told once.
+TEST(ClickVanish, AJogEndsAtTheFailedLine) {
+    VanishRig r;
+    r.start();
+    r.rig.hub.vanishAfter(1, "@05LSPD=300");
+    r.form->control.JOGP->click();
+    EXPECT_EQ(r.rig.takeLines(), QStringList({"@05HSPD=1000", "@05LSPD=300"}));
+    r.expectGivenUpThenReconnects({kIoError, kSelectAnotherPort});
 }
 
 }  // namespace

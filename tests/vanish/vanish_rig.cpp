@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include "connect/select_com_form.h"
-#include "widgets/status_colors.h"
 
 VanishRig::VanishRig() : device(&rig.addDevice(1, 5)) {
     // While a message box is open its event loop lets the main window's timer fire.
@@ -52,8 +51,7 @@ void VanishRig::expectGivenUpThenReconnects(const QStringList& messages) {
                            c.ComStatusDisplay->palette().color(QPalette::Base).name(),
                            c.SelectedDeviceID->currentText(), c.ID->text(), c.Version->text(),
                            form->sync.SyncPos->text()}),
-              QStringList({"Invalid Port", StatusColors::kGrey.name(), s.values.ComAddress, "???",
-                           "???", "0"}));
+              QStringList({"Invalid Port", "#808080", s.values.ComAddress, "???", "???", "0"}));
     EXPECT_TRUE(form->sync.SyncEqual->isChecked());
     EXPECT_FALSE(s.values.ComPortStatus || s.values.ComStatus || s.PausePolling ||
                  form->Timer1->isActive() || s.port().isOpen());

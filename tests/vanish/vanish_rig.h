@@ -4,14 +4,8 @@
 
 #include <memory>
 
-#include "link/messages.h"
 #include "main_window/main_control_form.h"
 #include "support/sim_rig.h"
-
-// What the user is told when the adapter goes away under an exchange.
-inline const QString kIoError = QString(kCommunicationError) + "Input/output error";
-// ... and when a window touches its port again after that.
-inline const QString kNotOpenError = QString(kCommunicationError) + "Port is not open";
 
 // Device 05 at 9600 baud on COM1, a main window on it as the connection dialog starts it, and
 // what every vanishing-port test checks: the port given up once, nothing more said or written,
