@@ -101,7 +101,7 @@ void SetupParameters::openPort() {
         // The opener's port was open a moment ago; if ours cannot be, nothing here can reach the
         // device, and every operation says so.
         values().ComPortStatus = false;
-        session_.tell(kCommunicationError + *failure);
+        session_.tell(withOpenFailureHelp(kCommunicationError + *failure, session_.port()));
     }
 }
 

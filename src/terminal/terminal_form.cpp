@@ -100,7 +100,8 @@ void TerminalForm::onLoad() {
     } catch (const PortError& e) {
         // This window's own copy: every line then answers "Com Port Error" instead of failing.
         values.ComPortStatus = false;
-        services_.prompter->info(kCommunicationError + e.description());
+        services_.prompter->info(
+            withOpenFailureHelp(kCommunicationError + e.description(), *MSComm1));
     }
     SendText->setFocus();
 }

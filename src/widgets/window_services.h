@@ -7,11 +7,14 @@
 
 class Prompter;
 class ModalRunner;
+class PortInventory;
 
 // What every window needs from outside: a way to make its own serial port, to talk to the user
-// and to show a child window modally. The program passes the real ones, tests their doubles.
+// and to show a child window modally, and the serial lines present (the connection dialog shows
+// them; none when null). The program passes the real ones, tests their doubles.
 struct WindowServices {
     std::function<std::unique_ptr<SerialPort>()> makePort;
     Prompter* prompter = nullptr;
     ModalRunner* modal = nullptr;
+    PortInventory* inventory = nullptr;
 };
