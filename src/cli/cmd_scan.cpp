@@ -6,10 +6,21 @@
 
 #include "cli/cli_common.h"
 #include "device/port_scan.h"
+#include "link/com_ports.h"
+#include "link/port_inventory.h"
 #include "link/port_names.h"
 #include "link/qt_serial_port.h"
 
 namespace {
+
+// The COM numbers as the connection dialog sees them: adapters seen for the first time get their
+// numbers here too, so that the command line and the dialog agree on what COMn is.
+PortsState comPorts() {
+    SystemPortInventory inventory;
+    ComPorts ports(inventory);
+    ports.refresh(true);
+    return ports.state();
+}
 
 void noArguments(const CommandLine& cl) {
     if (!cl.parser.positionalArguments().isEmpty()) {
@@ -91,11 +102,17 @@ int runPorts(const QStringList& args) {
     }
     out.json = cl.parser.isSet(cl.json);
     noArguments(cl);
+    const PortsState state = comPorts();
     QJsonArray all;
     for (int n = 1; n <= PortScan::kLastPort; ++n) {
         const PortReach r = reach(n);
+        const QString reaches = comReach(state, n);
         if (out.json) {
-            QJsonObject o{{"port", n}, {"path", r.path}, {"exists", r.exists}, {"opens", r.opens}};
+            QJsonObject o{{"port", n},
+                          {"path", r.path},
+                          {"reaches", reaches},
+                          {"exists", r.exists},
+                          {"opens", r.opens}};
             if (!r.target.isEmpty()) {
                 o.insert("target", r.target);
             }
@@ -108,8 +125,10 @@ int runPorts(const QStringList& args) {
         QString what = !r.exists ? QStringLiteral("absent")
                        : r.opens ? QStringLiteral("opens")
                                  : QStringLiteral("cannot be opened: ") + r.error;
-        const QString path =
-            r.target.isEmpty() ? r.path : r.path + QStringLiteral(" -> ") + r.target;
+        QString path = r.target.isEmpty() ? r.path : r.path + QStringLiteral(" -> ") + r.target;
+        if (!reaches.isEmpty()) {
+            path = reaches;  // the device, and the adapter's description when there is one
+        }
         out.line(QStringLiteral("COM%1").arg(n).leftJustified(6) + path + QStringLiteral("  ") +
                  what);
     }
@@ -141,6 +160,7 @@ int runScan(const QStringList& args) {
     out.json = cl.parser.isSet(cl.json);
     noArguments(cl);
 
+    comPorts();  // adapters plugged in since the dialog last looked get their numbers
     PortScan scan(std::make_unique<QtSerialPort>());
     if (cl.parser.value(port) != QLatin1String("all")) {
         bool ok = false;

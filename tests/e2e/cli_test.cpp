@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 
@@ -138,6 +139,22 @@ TEST(CommandLine, ScanFindsWhatTheSimulatorServes) {
     EXPECT_EQ(narrow.code, 0);
     EXPECT_EQ(narrow.out, "COM5 115200 01\nCOM5 115200 12\n");
     EXPECT_EQ(sim.sent("COM2").count("@01DN"), 5) << "the narrowed scan kept off COM2";
+}
+
+// A line offered as an adapter gets its COM number from "ports" as the dialog would give it, and
+// the scan reaches the device behind that number.
+TEST(CommandLine, PortsNumbersAnOfferedAdapterAndTheScanReachesIt) {
+    SimProcess sim({"--offer", "--port", "1", "--device", "3"});
+    ASSERT_TRUE(sim.started());
+    const CliRun ports = nvqCan({"ports"});
+    ASSERT_EQ(ports.code, 0) << ports.err.toStdString();
+    const QRegularExpression adapter(R"(^COM(\d+) +/dev/pts/\d+ · nvq-can-sim-1  opens$)",
+                                     QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = adapter.match(ports.out);
+    ASSERT_TRUE(m.hasMatch()) << ports.out.toStdString();
+    const CliRun scan = nvqCan({"scan", "--port", m.captured(1), "--baud", "9600"});
+    EXPECT_EQ(scan.code, 0) << scan.err.toStdString();
+    EXPECT_EQ(scan.out, "COM" + m.captured(1) + " 9600 03\n");
 }
 
 TEST(CommandLine, UsageErrorsAndBadFilesEndWithCode2AndSendNothing) {
