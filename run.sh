@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+# Only the two programs it starts: the tests and benches are test.sh's.
+cmake --build build -j"$(nproc)" --target nvq-can-setup nvq-can-sim
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: run this from a desktop session (or under xvfb-run)." >&2

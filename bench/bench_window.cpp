@@ -17,6 +17,7 @@ WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunn
             },
             &prompter,
             &modal,
+            nullptr,
             {}};
 }
 

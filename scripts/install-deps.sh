@@ -3,8 +3,10 @@
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail
 
+# file and dpkg-dev let CPack find the .deb's dependencies; desktop-file-utils and appstream
+# check the installed desktop entry and metainfo.
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev
-          libgtest-dev googletest "$@")
+          libgtest-dev googletest dpkg-dev file desktop-file-utils appstream "$@")
 
 missing=()
 for p in "${packages[@]}"; do

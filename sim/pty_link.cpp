@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
@@ -31,15 +32,12 @@ int baudFromSpeed(speed_t speed) {
 
 }  // namespace
 
-PtyLink::PtyLink(int number, QString portsDir) : number_(number), portsDir_(std::move(portsDir)) {}
+PtyLink::PtyLink(int number, QString linkPath, bool offered)
+    : number_(number), linkPath_(std::move(linkPath)), offered_(offered) {}
 
 PtyLink::~PtyLink() {
     closePty();
     QFile::remove(linkPath());
-}
-
-QString PtyLink::linkPath() const {
-    return portsDir_ + QStringLiteral("/com%1").arg(number_);
 }
 
 void PtyLink::create() {
@@ -60,7 +58,7 @@ void PtyLink::create() {
     cfsetospeed(&tio, B9600);
     tcsetattr(slave_, TCSANOW, &tio);
 
-    QDir().mkpath(portsDir_);
+    QDir().mkpath(QFileInfo(linkPath()).path());
     QFile::remove(linkPath());
     if (!QFile::link(slavePath_, linkPath())) {
         throw std::runtime_error("cannot create the COM port link " + linkPath().toStdString());
@@ -72,9 +70,12 @@ void PtyLink::vanish() {
         return;
     }
     closePty();
-    // The link stays and points nowhere, as a user's link does when the adapter is unplugged.
     QFile::remove(linkPath());
-    QFile::link(portsDir_ + QStringLiteral("/unplugged-com%1").arg(number_), linkPath());
+    if (!offered_) {
+        // The link stays and points nowhere, as a user's link does when the adapter is unplugged.
+        QFile::link(QFileInfo(linkPath()).path() + QStringLiteral("/unplugged-com%1").arg(number_),
+                    linkPath());
+    }
 }
 
 void PtyLink::closePty() {

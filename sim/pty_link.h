@@ -4,23 +4,27 @@
 #include <QString>
 
 // One simulated COM port: a pseudo-terminal whose slave side is linked as comN in the ports
-// folder, so the program opens it like a real adapter.
+// folder, so the program opens it like a real adapter; or, offered, linked in the adapters
+// folder, where the program's port inventory finds it and gives it a COM number itself.
 class PtyLink {
   public:
-    PtyLink(int number, QString portsDir);
+    // linkPath: the link to make; offered: it is an adapters-folder entry.
+    PtyLink(int number, QString linkPath, bool offered);
     ~PtyLink();
     PtyLink(const PtyLink&) = delete;
     PtyLink& operator=(const PtyLink&) = delete;
 
     // Creates the pseudo-terminal and the link; throws std::runtime_error on failure.
     void create();
-    // The adapter is unplugged: the pseudo-terminal goes away; the link stays, pointing nowhere.
+    // The adapter is unplugged: the pseudo-terminal goes away. A comN link stays, pointing
+    // nowhere; an offered line leaves the adapters folder, as a USB adapter leaves
+    // /dev/serial/by-id.
     void vanish();
     bool alive() const { return master_ >= 0; }
 
     int number() const { return number_; }
     int fd() const { return master_; }
-    QString linkPath() const;
+    QString linkPath() const { return linkPath_; }
     QString slavePath() const { return slavePath_; }
     // The baud rate the program set on its side; 0 when it is none of the usual ones.
     int baud() const;
@@ -34,7 +38,8 @@ class PtyLink {
     void closePty();
 
     int number_;
-    QString portsDir_;
+    QString linkPath_;
+    bool offered_;
     int master_ = -1;
     int slave_ = -1;  // held open so the master never sees a hang-up between the program's opens
     QString slavePath_;

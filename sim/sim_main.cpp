@@ -24,6 +24,11 @@ Options:
                        115200; default 9600); default: one device 01 at 9600
   --ports-dir DIR      folder for the comN links
                        (default: $XDG_CONFIG_HOME/nvq-can-setup/ports)
+  --offer              instead of linking comN, offer each port as an adapter: a link
+                       nvq-can-sim-N in the adapters folder, to which NVQ-CAN Setup gives
+                       a COM number itself, like to a USB adapter plugged in
+  --adapters-dir DIR   the adapters folder for --offer
+                       (default: $XDG_CONFIG_HOME/nvq-can-setup/adapters)
   --pace               characters take their real time on the line (10 bits each)
   --turnaround MS      time a device takes before it answers (default 2)
   --log FILE           traffic log, one line per burst ("-" for standard error)
@@ -95,6 +100,8 @@ int main(int argc, char* argv[]) {
         QList<QPair<int, int>> devices;
     };
     QList<PortSpec> ports;
+    bool offer = false;
+    QString adaptersDir = adaptersFolder();
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -129,6 +136,10 @@ int main(int argc, char* argv[]) {
             ports.last().devices.append({id, baud});
         } else if (a == QLatin1String("--ports-dir") && hasValue) {
             options.portsDir = args[++i];
+        } else if (a == QLatin1String("--offer")) {
+            offer = true;
+        } else if (a == QLatin1String("--adapters-dir") && hasValue) {
+            adaptersDir = args[++i];
         } else if (a == QLatin1String("--turnaround") && hasValue) {
             options.turnaroundMs = args[++i].toInt();
         } else if (a == QLatin1String("--log") && hasValue) {
@@ -141,6 +152,9 @@ int main(int argc, char* argv[]) {
         ports.append(PortSpec{1, {}});
     }
 
+    if (offer) {
+        options.offerDir = adaptersDir;
+    }
     SimServer sim(options);
     for (PortSpec& p : ports) {
         SimBus& bus = sim.addPort(p.number);
@@ -162,8 +176,8 @@ int main(int argc, char* argv[]) {
         for (const auto& [id, baud] : p.devices) {
             devices << QStringLiteral("%1@%2").arg(id, 2, 10, QLatin1Char('0')).arg(baud);
         }
-        printf("COM%d: %s/com%d, devices %s\n", p.number,
-               options.portsDir.toLocal8Bit().constData(), p.number,
+        printf("%s%d: %s, devices %s\n", offer ? "Line " : "COM", p.number,
+               sim.linkPath(p.number).toLocal8Bit().constData(),
                devices.join(QLatin1Char(' ')).toLocal8Bit().constData());
     }
     fflush(stdout);

@@ -11,7 +11,7 @@
 #include "sim/sim_motion_control.h"
 
 struct SimServer::Port {
-    Port(int number, const QString& dir) : link(number, dir) {}
+    Port(int number, const QString& linkPath, bool offered) : link(number, linkPath, offered) {}
     PtyLink link;
     SimBus bus;
     QByteArray partial;       // the line being received
@@ -48,8 +48,15 @@ qint64 SimServer::nowUs() const {
 }
 
 SimBus& SimServer::addPort(int number) {
-    ports_.push_back(std::make_unique<Port>(number, options_.portsDir));
+    ports_.push_back(
+        std::make_unique<Port>(number, linkPath(number), !options_.offerDir.isEmpty()));
     return ports_.back()->bus;
+}
+
+QString SimServer::linkPath(int number) const {
+    return options_.offerDir.isEmpty()
+               ? options_.portsDir + QStringLiteral("/com%1").arg(number)
+               : options_.offerDir + QStringLiteral("/nvq-can-sim-%1").arg(number);
 }
 
 void SimServer::start() {

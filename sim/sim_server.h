@@ -22,6 +22,9 @@ class SimServer {
         bool pace = false;
         int turnaroundMs = 2;
         QString logPath;  // empty: no log; "-": standard error
+        // Non-empty: each port is offered in this adapters folder (nvq-can-sim-N) instead of
+        // being linked as comN in portsDir.
+        QString offerDir;
     };
 
     explicit SimServer(Options options);
@@ -29,6 +32,8 @@ class SimServer {
 
     // A COM port with its bus; devices are added to the returned bus.
     SimBus& addPort(int number);
+    // Where the port's link is (or will be) made.
+    QString linkPath(int number) const;
     // Creates every pseudo-terminal and link; throws std::runtime_error.
     void start();
     // Runs until quit(), a "quit" control line or stop() returns true; reads control lines

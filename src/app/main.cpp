@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "connect/select_com_form.h"
+#include "link/port_inventory.h"
 #include "link/qt_serial_port.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
@@ -10,12 +11,14 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NVQ-CAN Setup"));
+    // Ties the windows to the installed desktop entry (its icon in the task bar on Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.nvqcan.Setup"));
 
     MessageBoxPrompter prompter;
     ExecModalRunner modal;
-    // The system's clock for what is timed (clockMs left empty).
+    SystemPortInventory inventory;
     const WindowServices services{
-        [] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, {}};
+        [] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, &inventory, {}};
     SelectComForm dialog(services);
     dialog.show();
     return app.exec();

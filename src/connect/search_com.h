@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "connect/port_scan.h"
+#include "device/port_scan.h"
 #include "widgets/window_services.h"
 
 class Prompter;

@@ -7,9 +7,12 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "connect/port_list.h"
+#include "connect/ports_dialog.h"
 #include "connect/search_com.h"
-#include "link/port_names.h"
+#include "link/com_ports.h"
 #include "main_window/main_control_form.h"
+#include "widgets/elided_label.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
@@ -35,6 +38,13 @@ QPixmap logo() {
     return pixmap;
 }
 
+// No serial lines at all: the dialog then shows what the ports folder's links reach.
+class NoInventory : public PortInventory {
+  public:
+    QList<SerialAdapter> adapters() override { return {}; }
+    QByteArray signature() override { return QByteArray(); }
+};
+
 // Selects the entry equal to text; a text that is not an entry leaves the list as it was.
 void selectListed(QComboBox* list, const QString& text) {
     if (const int index = list->findText(text, Qt::MatchExactly); index >= 0) {
@@ -54,23 +64,36 @@ SelectComForm::SelectComForm(const WindowServices& services, const QString& sett
                                  QStringLiteral("RS-232 / RS-485"))),
       SearchNVQ(named<QPushButton>("SearchNVQ", QStringLiteral("Search"))),
       SearchAllNVQ(named<QPushButton>("SearchAllNVQ", QStringLiteral("Search All"))),
+      Ports(named<QPushButton>("Ports", QStringLiteral("Ports..."))),
       Close(named<QPushButton>("Close", QStringLiteral("Exit"))),
       Image1(named<QLabel>("Image1")),
-      PortPath(named<QLabel>("PortPath")),
+      PortPath(named<ElidedLabel>("PortPath")),
+      PortsTimer(named<QTimer>("PortsTimer", this)),
       endProgram([] { QCoreApplication::quit(); }),
       services_(services),
-      settingsPath_(settingsPath) {
+      settingsPath_(settingsPath),
+      noInventory_(services.inventory ? nullptr : std::make_unique<NoInventory>()),
+      ports_(std::make_unique<ComPorts>(services.inventory ? *services.inventory : *noInventory_)) {
     setObjectName(QStringLiteral("SelectComForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
+    setWindowIcon(QIcon(logo()));  // the windows opened from here show it too
     buildLayout();
     load();
     connect(Connect, &QPushButton::clicked, this, &SelectComForm::Connect_Click);
     connect(Close, &QPushButton::clicked, this, &SelectComForm::Close_Click);
     connect(SearchNVQ, &QPushButton::clicked, this, &SelectComForm::SearchNVQ_Click);
     connect(SearchAllNVQ, &QPushButton::clicked, this, &SelectComForm::SearchAllNVQ_Click);
+    connect(Ports, &QPushButton::clicked, this, &SelectComForm::Ports_Click);
     connect(combo, &QComboBox::currentTextChanged, this, &SelectComForm::showPortPath);
-    showPortPath();
+    refreshPorts(true);
+    // Adapters plugged in or out show within a second; a look that finds nothing changed costs
+    // a few stat calls.
+    PortsTimer->setInterval(1000);
+    connect(PortsTimer, &QTimer::timeout, this, [this] { refreshPorts(); });
+    PortsTimer->start();
 }
+
+SelectComForm::~SelectComForm() = default;
 
 void SelectComForm::buildLayout() {
     Image1->setPixmap(logo());
@@ -97,7 +120,7 @@ void SelectComForm::buildLayout() {
     grid->addWidget(new QLabel(QStringLiteral("COM Port:")), 1, 0);
     grid->addWidget(combo, 1, 1);
     PortPath->setStyleSheet(QStringLiteral("color: gray"));
-    grid->addWidget(PortPath, 2, 1);
+    grid->addWidget(PortPath, 2, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Baud Rate:")), 3, 0);
     grid->addWidget(baudCom, 3, 1);
     grid->addWidget(new QLabel(QStringLiteral("Device ID:")), 4, 0);
@@ -110,9 +133,11 @@ void SelectComForm::buildLayout() {
     buttons->addWidget(Connect);
     buttons->addWidget(SearchNVQ);
     buttons->addWidget(SearchAllNVQ);
+    buttons->addWidget(Ports);
     buttons->addStretch();
     buttons->addWidget(Close);
 
+    settings->setMinimumWidth(360);  // room for what the port reaches
     auto* body = new QHBoxLayout;
     body->addWidget(settings, 1);
     body->addLayout(buttons);
@@ -154,7 +179,16 @@ void SelectComForm::Connect_Click() {
     session.values.ComAddress = DeviceIDCombo->currentText();
     session.values.Baudrate = baudCom->currentText();
     session.values.ComPortNumber = comPortNumber(combo->currentText());
-    services_.modal->showModal(main);
+    showChild(main);
+}
+
+// While a child window is open nothing here changes under it; afterwards the dialog looks again,
+// in full, as "Ports..." may have changed the numbers.
+void SelectComForm::showChild(QDialog& child) {
+    PortsTimer->stop();
+    services_.modal->showModal(child);
+    refreshPorts(true);
+    PortsTimer->start();
 }
 
 void SelectComForm::Close_Click() {
@@ -162,14 +196,16 @@ void SelectComForm::Close_Click() {
     endProgram();
 }
 
-// The scan always starts afresh at port 1, whatever the dialog shows.
+// The scan always starts afresh at port 1, whatever the dialog shows, and reaches every adapter
+// that has a COM number, also one plugged in a moment ago.
 void SelectComForm::runSearch(SearchCom& search, bool all) {
+    refreshPorts();
     search.StartSearch = false;
     search.SearchResult = false;
     search.PortNumber = 1;
     search.StartSearch = true;
     search.SearchAll = all;
-    services_.modal->showModal(search);
+    showChild(search);
 }
 
 void SelectComForm::SearchNVQ_Click() {
@@ -202,7 +238,23 @@ void SelectComForm::SearchAllNVQ_Click() {
                                                               : search.SearchAllString);
 }
 
+void SelectComForm::Ports_Click() {
+    PortsDialog dialog(*ports_, services_.prompter, this);
+    showChild(dialog);
+}
+
+void SelectComForm::refreshPorts(bool force) {
+    if (ports_->refresh(force) || force) {
+        showReach(combo, ports_->state());
+        showPortPath();
+    }
+}
+
 void SelectComForm::showPortPath() {
     const int number = comPortNumber(combo->currentText());
-    PortPath->setText(number > 0 ? portDevicePath(number) : QString());
+    const QString reach = number >= kFirstComNumber && number <= kLastComNumber
+                              ? comReach(ports_->state(), number)
+                              : QString();
+    PortPath->setText(reach);
+    PortPath->setToolTip(reach);
 }

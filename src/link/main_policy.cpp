@@ -39,7 +39,7 @@ void MainPolicy::portUnavailable() {
     values_.ComPortStatus = false;
     values_.ComStatus = false;
     host_.showInvalidPort();
-    host_.tell(kPortNotAvailable);
+    host_.tell(withOpenFailureHelp(QString::fromLatin1(kPortNotAvailable), port_));
     try {
         port_.close();
     } catch (const PortError&) {

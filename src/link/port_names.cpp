@@ -3,14 +3,34 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString portsFolder() {
+namespace {
+
+QString configFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/nvq-can-setup/ports");
+           QStringLiteral("/nvq-can-setup");
+}
+
+}  // namespace
+
+QString portsFolder() {
+    return configFolder() + QStringLiteral("/ports");
+}
+
+QString adaptersFolder() {
+    return configFolder() + QStringLiteral("/adapters");
+}
+
+QString defaultPortDevice(int number) {
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(number);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+#endif
 }
 
 QString portDevicePath(int number) {
 #ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(number);
+    return defaultPortDevice(number);
 #else
     const QString link = portsFolder() + QStringLiteral("/com%1").arg(number);
     // A link whose adapter is unplugged still names the user's port: opening it then fails,
@@ -19,6 +39,6 @@ QString portDevicePath(int number) {
     if (info.exists() || info.isSymLink()) {
         return link;
     }
-    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+    return defaultPortDevice(number);
 #endif
 }

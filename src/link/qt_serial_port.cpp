@@ -1,5 +1,6 @@
 #include "link/qt_serial_port.h"
 
+#include <QFileInfo>
 #include <QStringList>
 #include <QThread>
 #include <cerrno>
@@ -105,9 +106,18 @@ void QtSerialPort::open() {
     if (port_.isOpen()) {
         throw PortError(QStringLiteral("Port is already open"));
     }
-    port_.setPortName(portDevicePath(number_));
+    openFailure_.reset();
+    // A link is opened as the device it leads to, so that the serial lock file is named after
+    // the device (LCK..ttyUSB0), as other serial programs name theirs. A link that leads
+    // nowhere is opened as itself and fails as a missing device.
+    const QString path = portDevicePath(number_);
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    const QString device = resolved.isEmpty() ? path : resolved;
+    port_.setPortName(device);
     if (!port_.open(QIODevice::ReadWrite)) {
         const QString description = port_.errorString();
+        openFailure_ = OpenFailure{openFailureKind(port_.error(), description, device), number_,
+                                   path == defaultPortDevice(number_) ? QString() : path, device};
         port_.clearError();
         throw PortError(description);
     }
@@ -118,6 +128,10 @@ void QtSerialPort::open() {
         port_.close();
         throw;
     }
+}
+
+QString QtSerialPort::openFailureHelp() const {
+    return openFailure_ ? explainOpenFailure(*openFailure_) : QString();
 }
 
 void QtSerialPort::close() {

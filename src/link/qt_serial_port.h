@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QSerialPort>
+#include <optional>
 
+#include "link/open_failure.h"
 #include "link/serial_port.h"
 
 // The real line, through QSerialPort used in its blocking style (no event loop, no readyRead).
@@ -22,6 +24,7 @@ class QtSerialPort : public SerialPort {
     QByteArray read() override;
     void delay(int ms) override;
     bool waitForInput(int ms) override;
+    QString openFailureHelp() const override;
 
   private:
     void applySettings();
@@ -36,4 +39,5 @@ class QtSerialPort : public SerialPort {
     QString settings_ = QStringLiteral("9600,N,8,1");
     bool dtr_ = false;
     int inputLength_ = 1;
+    std::optional<OpenFailure> openFailure_;
 };

@@ -3,6 +3,11 @@
 PortError::PortError(const QString& description)
     : std::runtime_error(description.toStdString()), description_(description) {}
 
+QString withOpenFailureHelp(const QString& message, const SerialPort& port) {
+    const QString help = port.openFailureHelp();
+    return help.isEmpty() ? message : message + QLatin1Char('\r') + help;
+}
+
 QString lineSettings(const QString& baudrate) {
     return baudrate + ",N,8,1";
 }

@@ -36,7 +36,14 @@ class SerialPort {
     virtual void delay(int ms) = 0;
     // Waits at most ms; returns early (true) as soon as a character is pending.
     virtual bool waitForInput(int ms) = 0;
+    // Why the last open() failed and what the user can do about it, lines joined by CR; "" when
+    // it worked or there is nothing to add to the failure's description.
+    virtual QString openFailureHelp() const { return QString(); }
 };
+
+// The message, followed on a further line by the port's explanation of its failed open when it
+// has one.
+QString withOpenFailureHelp(const QString& message, const SerialPort& port);
 
 // Line settings text for a baud rate: "<baud>,N,8,1".
 QString lineSettings(const QString& baudrate);

@@ -5,7 +5,7 @@
 #include <QGroupBox>
 #include <QRadioButton>
 
-#include "setup/parameter_codes.h"
+#include "device/parameter_codes.h"
 
 // The "Communication Setup" and "Device ID" frames: how the device is reached.
 struct CommunicationControls {

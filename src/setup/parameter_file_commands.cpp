@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 
+#include "setup/parameter_view.h"
 #include "setup/setup_controls.h"
 #include "setup/setup_messages.h"
 #include "widgets/prompter.h"
@@ -30,30 +31,8 @@ QString lines(const QString& first, const QString& second) {
 
 }  // namespace
 
-ParameterFileValues fileValuesFrom(const SetupControls& c) {
-    const ParameterControls& p = c.params;
-    ParameterFileValues v;
-    v.polarity = c.polarity.word();
-    v.LCA = p.LCA->text();
-    v.posGuardEnable = p.PosGuardEnable->isChecked();
-    v.runCurrent = p.RunCurrent->text();
-    v.idleCurrent = p.IdleCurrent->text();
-    v.idleTime = p.IdleTime->text();
-    v.posGuardTolerance = p.PosGuardTolRange->text();
-    v.posGuardErrorRange = p.PosGuardErrorRange->text();
-    v.posGuardMaxAttempt = p.PosGuardMaxAttempt->text();
-    v.posGuardHighSpeed = p.PosGuardHighSpeed->text();
-    v.posGuardIdleTime = p.PosGuardIdleTime->text();
-    v.method = c.comm.method();
-    v.deviceId = c.comm.DeviceIDCombo->currentText();
-    v.nodeId = c.comm.NodeIDCombo1->currentText();
-    v.serialBaud = c.comm.baudCombo->currentText();
-    v.canBitRate = c.comm.CANbaudCombo->currentText();
-    v.edoEnable = p.EDOenable->isChecked();
-    v.doBoot = p.DOBOOT->text();
-    v.eoBoot = p.EOBOOT->text();
-    v.returnZero = p.ReturnZero->isChecked();
-    return v;
+ParameterFileValues fileValuesFrom(const SetupControls& controls) {
+    return parameterSetFrom(controls);
 }
 
 void applyFileValues(const ParameterFileRead& read, SetupControls& c) {

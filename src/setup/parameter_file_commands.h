@@ -1,11 +1,11 @@
 #pragma once
 
-#include "setup/parameter_file.h"
+#include "device/parameter_file.h"
 
 class Prompter;
 struct SetupControls;
 
-// The parameters a file holds, taken from the controls.
+// The parameters the controls hold (a file keeps all but three of them).
 ParameterFileValues fileValuesFrom(const SetupControls& controls);
 // Sets the controls of the file's usable lines, in line order; the others keep their state.
 void applyFileValues(const ParameterFileRead& read, SetupControls& controls);

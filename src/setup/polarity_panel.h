@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "setup/parameter_codes.h"
+#include "device/parameter_codes.h"
 
 // The "Polarity" frame: one Low/High option pair per signal; together they are the device's
 // polarity word.

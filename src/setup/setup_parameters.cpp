@@ -5,11 +5,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "link/messages.h"
-#include "setup/flash_store.h"
-#include "setup/parameter_download.h"
+#include "device/flash_store.h"
+#include "device/parameter_download.h"
+#include "device/parameter_upload.h"
 #include "setup/parameter_file_commands.h"
-#include "setup/parameter_upload.h"
+#include "setup/setup_messages.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 
@@ -34,7 +34,8 @@ SetupParameters::SetupParameters(const WindowServices& services, QWidget* parent
       SetSN(button("SetSN", "Store")),
       Close(button("Close", "Close")),
       services_(services),
-      session_(services.makePort(), *services.prompter) {
+      reporter_(*services.prompter),
+      session_(services.makePort(), reporter_) {
     setObjectName(QStringLiteral("SetupParameters"));
     setWindowTitle(QStringLiteral("Setup Parameters"));
     buildLayout();
@@ -96,27 +97,26 @@ void SetupParameters::onLoad() {
 }
 
 void SetupParameters::openPort() {
-    try {
-        ::openPort(session_.port(), values().ComPortNumber, values().Baudrate);
-        session_.policy().lineOpened();
-    } catch (const PortError& error) {
+    if (const auto failure = session_.openLine()) {
         // The opener's port was open a moment ago; if ours cannot be, nothing here can reach the
         // device, and every operation says so.
         values().ComPortStatus = false;
-        session_.tell(kCommunicationError + error.description());
+        session_.tell(withOpenFailureHelp(kCommunicationError + *failure, session_.port()));
     }
 }
 
 void SetupParameters::UploadPar_Click() {
-    ParameterUpload(session_, controls).run();
+    reporter_.runOn(controls, [this](ParameterSet& set) { uploadParameters(session_, set); });
 }
 
 void SetupParameters::DownloadPar_Click() {
-    ParameterDownload(session_, controls).run();
+    reporter_.runOn(controls, [this](ParameterSet& set) { downloadParameters(session_, set); });
 }
 
 void SetupParameters::SetSN_Click() {
-    storeToFlash(session_);
+    if (session_.ready() && session_.confirm(kStoreQuestion, kStoreTitle)) {
+        storeToFlash(session_);
+    }
 }
 
 void SetupParameters::SaveParameters_Click() {

@@ -2,15 +2,17 @@
 
 #include <QPushButton>
 
+#include "device/device_session.h"
+#include "setup/parameter_view.h"
 #include "setup/setup_controls.h"
-#include "setup/setup_session.h"
 #include "widgets/device_window.h"
 #include "widgets/window_services.h"
 
 // "Setup Parameters": one device's configuration, uploaded from the device when the window
 // opens, edited, downloaded, saved to and opened from parameter files, and stored in the
 // device's flash. The opener sets values() before showing it; nothing is handed back. While it
-// is shown the window owns the serial port.
+// is shown the window owns the serial port. The operations are the device layer's, run on the
+// parameter set the controls hold; the window shows, asks and confirms.
 class SetupParameters : public DeviceWindow {
     Q_OBJECT
   public:
@@ -18,7 +20,7 @@ class SetupParameters : public DeviceWindow {
     ~SetupParameters() override;
 
     ConnectionValues& values() { return session_.values; }
-    SetupSession& session() { return session_; }
+    DeviceSession& session() { return session_; }
 
     SetupControls controls;
     QPushButton* UploadPar;
@@ -45,5 +47,6 @@ class SetupParameters : public DeviceWindow {
     void OpenParameters_Click();
 
     WindowServices services_;
-    SetupSession session_;
+    WindowReporter reporter_;
+    DeviceSession session_;
 };

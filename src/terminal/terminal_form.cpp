@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "device/terminal_line.h"
 #include "link/messages.h"
-#include "terminal/terminal_line.h"
 #include "terminal/terminal_text_file.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
@@ -100,7 +100,8 @@ void TerminalForm::onLoad() {
     } catch (const PortError& e) {
         // This window's own copy: every line then answers "Com Port Error" instead of failing.
         values.ComPortStatus = false;
-        services_.prompter->info(kCommunicationError + e.description());
+        services_.prompter->info(
+            withOpenFailureHelp(kCommunicationError + e.description(), *MSComm1));
     }
     SendText->setFocus();
 }

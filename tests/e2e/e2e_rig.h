@@ -9,10 +9,14 @@
 #include "link/qt_serial_port.h"
 #include "support/sim_rig.h"
 
-// The program's connection dialog on the real serial ports, against the simulator. Child
-// windows run their scripts as ScriptedModalRunner shows them.
+// The program's connection dialog on the real serial ports, against the simulator, with the
+// serial lines the inventory lists (none when null). Child windows run their scripts as
+// ScriptedModalRunner shows them.
 struct RealDialog {
-    explicit RealDialog(const QStringList& args) : sim(args) {}
+    explicit RealDialog(const QStringList& args, PortInventory* inventory = nullptr)
+        : sim(args),
+          services{
+              [] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, inventory, {}} {}
 
     // Clicks "Search" or "Search all" and runs the scan window's ticks back to back rather than
     // 100 ms apart, calling beforeTick first; true when the scan window closed by itself.
@@ -41,6 +45,6 @@ struct RealDialog {
     QTemporaryDir dir;
     ScriptedPrompter prompter;
     ScriptedModalRunner modal;
-    WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, {}};
+    WindowServices services;
     SelectComForm form{services, dir.filePath("nvq-can.ini")};
 };

@@ -3,12 +3,9 @@
 #include <QDeadlineTimer>
 #include <QFile>
 
-SimProcess::SimProcess(const QStringList& args) : savedConfigHome_(qgetenv("XDG_CONFIG_HOME")) {
-    qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
+SimProcess::SimProcess(const QStringList& args) {
     process_.start(QStringLiteral(NVQ_SIM_PATH),
-                   QStringList{"--ports-dir", dir_.filePath("nvq-can-setup/ports"), "--log",
-                               dir_.filePath("log")} +
-                       args);
+                   QStringList{"--ports-dir", portsDir(), "--log", dir_.filePath("log")} + args);
     // Ready once it has printed a line per port.
     const qsizetype ports = std::max<qsizetype>(1, args.count("--port"));
     started_ = process_.waitForStarted(5000) && readLines(ports, 10000).count('\n') >= ports;
@@ -21,11 +18,6 @@ SimProcess::~SimProcess() {
             process_.kill();
             process_.waitForFinished(3000);
         }
-    }
-    if (savedConfigHome_.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", savedConfigHome_);
     }
 }
 

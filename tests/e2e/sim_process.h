@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "support/config_home.h"
+
 // nvq-can-sim running as its own process on pseudo-terminals, with this test's ports folder:
 // XDG_CONFIG_HOME points into a temporary folder for as long as the object lives.
 class SimProcess {
@@ -12,6 +14,8 @@ class SimProcess {
     ~SimProcess();
 
     bool started() const { return started_; }
+    // The folder of its comN links.
+    QString portsDir() const { return dir_.filePath("nvq-can-setup/ports"); }
     // Sends a control line and waits for the simulator's answer.
     QString control(const QString& line);
     // The traffic log so far.
@@ -24,7 +28,7 @@ class SimProcess {
     QByteArray readLines(qsizetype lines, int ms);
 
     QTemporaryDir dir_;
+    ConfigHome configHome_{dir_.path()};
     QProcess process_;
-    QByteArray savedConfigHome_;
     bool started_ = false;
 };

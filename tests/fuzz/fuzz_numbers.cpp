@@ -4,9 +4,9 @@
 #include <QRegularExpression>
 #include <cstdint>
 
+#include "device/terminal_line.h"
 #include "fuzz_support.h"
 #include "link/number_form.h"
-#include "terminal/terminal_line.h"
 
 namespace {
 

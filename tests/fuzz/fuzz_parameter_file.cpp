@@ -7,9 +7,9 @@
 #include <QtEndian>
 #include <tuple>
 
+#include "device/parameter_file.h"
 #include "fuzz_support.h"
 #include "link/text_lines.h"
-#include "setup/parameter_file.h"
 
 namespace {
 

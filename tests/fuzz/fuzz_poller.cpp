@@ -59,7 +59,7 @@ struct Window {
     ScriptedModalRunner modal;
     MainControlForm* form =
         new MainControlForm({[this] { return std::make_unique<VanishingPort>(hub); }, &prompter,
-                             &modal, [this] { return hub.nowMs(); }});
+                             &modal, nullptr, [this] { return hub.nowMs(); }});
     VanishingPort* port = &dynamic_cast<VanishingPort&>(form->session().port());
 };
 

@@ -1,8 +1,8 @@
 #include "saved_files.h"
 
 #include "connect/settings_file.h"
+#include "device/parameter_file.h"
 #include "main_window/csv_recorder.h"
-#include "setup/parameter_file.h"
 #include "terminal/terminal_text_file.h"
 
 namespace {

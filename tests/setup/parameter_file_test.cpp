@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "setup/parameter_file.h"
+#include "device/parameter_file.h"
 #include "setup_rig.h"
 #include "support/file_faults.h"
 

@@ -99,7 +99,7 @@ TEST(SimBus, CommunicationSettingsTakeOnlyUsableValuesAndLastWhenStored) {
 // that ID on any port. They set its faults and surroundings and refuse what they cannot use.
 TEST(SimServer, ControlLinesNameADeviceAndSetItsFaultsAndSurroundings) {
     QTemporaryDir dir;
-    SimServer server({dir.path(), false, 2, QString()});
+    SimServer server({dir.path(), false, 2, QString(), QString()});
     SimDevice& first = server.addPort(1).addDevice(2, 19200);
     SimDevice& second = server.addPort(4).addDevice(2, 115200);
     const QString usage = "error: usage '<fault> <device id> <value>', see --help";

@@ -25,32 +25,37 @@ __user_cap_header_struct capHeader() {
     return {_LINUX_CAPABILITY_VERSION_3, 0};  // pid 0: the calling thread
 }
 
-// The capabilities that would let this thread write into a folder without write permission.
-constexpr int kPermissionOverrides[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
-
 }  // namespace
 
-ReadOnlyFolder::ReadOnlyFolder(const QString& path)
-    : path_(path), permissions_(QFile::permissions(path)) {
-    QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+WithoutCapabilities::WithoutCapabilities(std::initializer_list<int> capabilities) {
     auto header = capHeader();
     if (syscall(SYS_capget, &header, caps_) != 0) {
         return;
     }
-    capsSaved_ = true;
+    saved_ = true;
     __user_cap_data_struct lowered[2] = {caps_[0], caps_[1]};
-    for (const int cap : kPermissionOverrides) {
+    for (const int cap : capabilities) {
         lowered[CAP_TO_INDEX(cap)].effective &= ~CAP_TO_MASK(cap);
     }
     syscall(SYS_capset, &header, lowered);
 }
 
-ReadOnlyFolder::~ReadOnlyFolder() {
-    if (capsSaved_) {
+WithoutCapabilities::~WithoutCapabilities() {
+    if (saved_) {
         auto header = capHeader();
         syscall(SYS_capset, &header, caps_);
     }
+}
+
+ReadOnlyFolder::ReadOnlyFolder(const QString& path)
+    : path_(path), permissions_(QFile::permissions(path)) {
+    QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    withoutOverrides_.emplace(kPermissionOverrides);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    withoutOverrides_.reset();
     QFile::setPermissions(path_, permissions_);
 }
 

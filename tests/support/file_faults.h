@@ -6,6 +6,8 @@
 #include <QFileDevice>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
+#include <optional>
 
 // Write failures made real for the life of a guard, so that file writers can be tested against
 // them. Both act on this process (the size limit) or this thread (the folder), never on others.
@@ -24,8 +26,26 @@ class FileSizeLimit {
     void (*previous_)(int) = nullptr;
 };
 
+// This thread without the given capabilities for the life of the guard, so that root meets the
+// refusals an ordinary user meets. They stay in its permitted set and come back at the end.
+class WithoutCapabilities {
+  public:
+    explicit WithoutCapabilities(std::initializer_list<int> capabilities);
+    ~WithoutCapabilities();
+    WithoutCapabilities(const WithoutCapabilities&) = delete;
+    WithoutCapabilities& operator=(const WithoutCapabilities&) = delete;
+
+  private:
+    bool saved_ = false;
+    __user_cap_data_struct caps_[2]{};
+};
+
+// The capabilities that let a thread read, write and open what its permissions refuse.
+inline constexpr std::initializer_list<int> kPermissionOverrides = {
+    CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
+
 // Takes write permission off a folder. Root ignores permissions, so this thread also gives up the
-// capabilities that let it (it keeps them in its permitted set and takes them back at the end).
+// capabilities that let it.
 class ReadOnlyFolder {
   public:
     explicit ReadOnlyFolder(const QString& path);
@@ -39,8 +59,7 @@ class ReadOnlyFolder {
   private:
     QString path_;
     QFileDevice::Permissions permissions_;
-    bool capsSaved_ = false;
-    __user_cap_data_struct caps_[2]{};
+    std::optional<WithoutCapabilities> withoutOverrides_;
 };
 
 // The file's bytes; "<none>" when it cannot be read.

@@ -7,7 +7,7 @@ SimDevice& SimRig::addDevice(int port, int id, int baud) {
 }
 
 WindowServices SimRig::services() {
-    return {[this] { return std::make_unique<SimPort>(hub); }, &prompter, &modal,
+    return {[this] { return std::make_unique<SimPort>(hub); }, &prompter, &modal, nullptr,
             [this] { return hub.nowMs(); }};
 }
 

@@ -4,10 +4,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "device/terminal_line.h"
 #include "support/file_faults.h"
 #include "support/sim_rig.h"
 #include "terminal/terminal_form.h"
-#include "terminal/terminal_line.h"
 #include "terminal/terminal_text_file.h"
 
 namespace {

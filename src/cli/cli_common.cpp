@@ -1,0 +1,190 @@
+#include "cli/cli_common.h"
+
+#include <unistd.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+#include "device/parameter_codes.h"
+#include "link/port_names.h"
+#include "link/qt_serial_port.h"
+
+namespace {
+
+void put(FILE* stream, const QString& text) {
+    fputs(text.toLocal8Bit().constData(), stream);
+    fflush(stream);
+}
+
+CliError usage(const QString& message) {
+    return {kExitUsage, message};
+}
+
+int wholeNumber(const QString& text, int min, int max, const QString& what) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok || n < min || n > max) {
+        throw usage(QStringLiteral("%1 \"%2\": must be a whole number from %3 to %4")
+                        .arg(what, text)
+                        .arg(min)
+                        .arg(max));
+    }
+    return n;
+}
+
+QString twoDigits(int id) {
+    return QStringLiteral("%1").arg(id, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+void Output::line(const QString& text) const {
+    put(stdout, text + QLatin1Char('\n'));
+}
+
+void Output::printJson(const QJsonValue& value, bool oneLine) const {
+    QJsonDocument doc =
+        value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+    QString text =
+        QString::fromUtf8(doc.toJson(oneLine ? QJsonDocument::Compact : QJsonDocument::Indented));
+    if (!text.endsWith(QLatin1Char('\n'))) {
+        text += QLatin1Char('\n');
+    }
+    put(stdout, text);
+}
+
+void Output::error(const QString& text) const {
+    endProgress();
+    put(stderr, QStringLiteral("nvq-can: ") + text + QLatin1Char('\n'));
+}
+
+bool Output::stderrIsTerminal() {
+    return isatty(fileno(stderr)) != 0;
+}
+
+void Output::progress(const QString& text) const {
+    if (!stderrIsTerminal()) {
+        return;
+    }
+    QString shown = text.left(100);
+    const int width = static_cast<int>(shown.size());
+    shown = QLatin1Char('\r') + shown.leftJustified(std::max(width, progressWidth_));
+    progressWidth_ = width;
+    put(stderr, shown);
+}
+
+void Output::endProgress() const {
+    if (progressWidth_ > 0 && stderrIsTerminal()) {
+        put(stderr,
+            QLatin1Char('\r') + QString(progressWidth_, QLatin1Char(' ')) + QLatin1Char('\r'));
+    }
+    progressWidth_ = 0;
+}
+
+CommandLine::CommandLine(const QString& name, const QString& summary, const QString& usageTail)
+    : name_(name), usageTail_(usageTail) {
+    parser.setApplicationDescription(summary);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(help);
+}
+
+void CommandLine::addConnection(bool idList) {
+    parser.addOption(port);
+    parser.addOption(baud);
+    if (idList) {
+        parser.addOption(QCommandLineOption(
+            "id", "Device IDs: a list such as 05,07,10-14 (each 1 to 99).", "IDS"));
+    } else {
+        parser.addOption(id);
+    }
+}
+
+std::optional<int> CommandLine::parse(const QStringList& args, const Output& out) {
+    if (!parser.parse(QStringList{QStringLiteral("nvq-can")} + args)) {
+        out.error(parser.errorText() + QStringLiteral(" (try nvq-can %1 --help)").arg(name_));
+        return kExitUsage;
+    }
+    if (parser.isSet(help)) {
+        put(stdout, helpText());
+        return kExitDone;
+    }
+    return std::nullopt;
+}
+
+QString CommandLine::helpText() const {
+    QString text = parser.helpText();
+    // Qt names the program and not the subcommand on its first line.
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    return QStringLiteral("Usage: nvq-can %1 [options]%2").arg(name_, usageTail_) + text.mid(end);
+}
+
+int CommandLine::portNumber() const {
+    if (!parser.isSet(port)) {
+        throw usage(QStringLiteral("--port is missing"));
+    }
+    return wholeNumber(parser.value(port), 1, 15, QStringLiteral("--port"));
+}
+
+QString CommandLine::baudRate() const {
+    if (!parser.isSet(baud)) {
+        throw usage(QStringLiteral("--baud is missing"));
+    }
+    const QString b = parser.value(baud).trimmed();
+    if (!serialBaudItems().contains(b)) {
+        throw usage(QStringLiteral("--baud \"%1\": must be one of %2")
+                        .arg(b, serialBaudItems().join(QStringLiteral(", "))));
+    }
+    return b;
+}
+
+QString CommandLine::deviceId() const {
+    const QStringList ids = deviceIds();
+    if (ids.size() != 1) {
+        throw usage(QStringLiteral("--id takes one device ID here"));
+    }
+    return ids.first();
+}
+
+QStringList CommandLine::deviceIds() const {
+    if (!parser.isSet(QStringLiteral("id"))) {
+        throw usage(QStringLiteral("--id is missing"));
+    }
+    QStringList ids;
+    for (const QString& item : parser.values(QStringLiteral("id")).join(',').split(',')) {
+        const QStringList range = item.split('-');
+        if (range.size() > 2 || item.trimmed().isEmpty()) {
+            throw usage(
+                QStringLiteral("--id \"%1\": not an ID or a range such as 10-14").arg(item));
+        }
+        const int first = wholeNumber(range.first(), 1, 99, QStringLiteral("--id"));
+        const int last = range.size() == 2 ? wholeNumber(range.last(), 1, 99, "--id") : first;
+        if (last < first) {
+            throw usage(QStringLiteral("--id \"%1\": the range runs backwards").arg(item));
+        }
+        for (int n = first; n <= last; ++n) {
+            if (!ids.contains(twoDigits(n))) {
+                ids << twoDigits(n);
+            }
+        }
+    }
+    return ids;
+}
+
+QString portLabel(int number) {
+    return QStringLiteral("COM%1 (%2)").arg(number).arg(portDevicePath(number));
+}
+
+std::unique_ptr<SerialPort> openLine(int portNumber, const QString& baud, LineState& line) {
+    auto port = std::make_unique<QtSerialPort>();
+    try {
+        openPort(*port, portNumber, baud);
+    } catch (const PortError& e) {
+        throw CliError{
+            kExitDeviceFailure,
+            QStringLiteral("cannot open %1: %2").arg(portLabel(portNumber), e.description())};
+    }
+    line.unsettled = true;
+    return port;
+}

@@ -1,0 +1,221 @@
+// "ports" and "scan": what the COM numbers reach, and the search window's scan without a window.
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include "cli/cli_common.h"
+#include "device/port_scan.h"
+#include "link/com_ports.h"
+#include "link/port_inventory.h"
+#include "link/port_names.h"
+#include "link/qt_serial_port.h"
+
+namespace {
+
+// The COM numbers as the connection dialog sees them: adapters seen for the first time get their
+// numbers here too, so that the command line and the dialog agree on what COMn is.
+PortsState comPorts() {
+    SystemPortInventory inventory;
+    ComPorts ports(inventory);
+    ports.refresh(true);
+    return ports.state();
+}
+
+void noArguments(const CommandLine& cl) {
+    if (!cl.parser.positionalArguments().isEmpty()) {
+        throw CliError{kExitUsage, QStringLiteral("unexpected argument \"%1\"")
+                                       .arg(cl.parser.positionalArguments().first())};
+    }
+}
+
+struct PortReach {
+    int number = 0;
+    QString path;
+    QString target;  // where a link points, when the path is one
+    bool exists = false;
+    bool opens = false;
+    QString error;
+};
+
+PortReach reach(int number) {
+    PortReach r;
+    r.number = number;
+    r.path = portDevicePath(number);
+    const QFileInfo info(r.path);
+    if (info.isSymLink()) {
+        r.target = info.symLinkTarget();
+    }
+#ifdef Q_OS_WIN
+    r.exists = true;
+#else
+    r.exists = info.exists();
+#endif
+    if (!r.exists) {
+        return r;
+    }
+    QtSerialPort port;
+    try {
+        openPort(port, number, QStringLiteral("9600"));
+        r.opens = true;
+        port.close();
+    } catch (const PortError& e) {
+        r.error = e.description();
+    }
+    return r;
+}
+
+struct Found {
+    int port;
+    QString baud;
+    QString id;
+};
+
+// The scan's result lines, "Found on Com Port:3 Baud:9600 ID:01" each; a device whose answer
+// held two line ends is listed there twice, here once.
+QList<Found> parseFound(const QString& lines) {
+    static const QRegularExpression line(
+        QStringLiteral("Found on Com Port:(\\d+) Baud:(\\d+) ID:(\\d\\d)"));
+    QList<Found> found;
+    QStringList seen;
+    for (auto it = line.globalMatch(lines); it.hasNext();) {
+        const auto m = it.next();
+        if (!seen.contains(m.captured(0))) {
+            seen << m.captured(0);
+            found.append({m.captured(1).toInt(), m.captured(2), m.captured(3)});
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+int runPorts(const QStringList& args) {
+    Output out;
+    CommandLine cl(QStringLiteral("ports"),
+                   QStringLiteral("Lists COM1 to COM15 with the device each one reaches on this "
+                                  "machine, and whether it can be opened."),
+                   QString());
+    cl.addJson();
+    if (const auto end = cl.parse(args, out)) {
+        return *end;
+    }
+    out.json = cl.parser.isSet(cl.json);
+    noArguments(cl);
+    const PortsState state = comPorts();
+    QJsonArray all;
+    for (int n = 1; n <= PortScan::kLastPort; ++n) {
+        const PortReach r = reach(n);
+        const QString reaches = comReach(state, n);
+        if (out.json) {
+            QJsonObject o{{"port", n},
+                          {"path", r.path},
+                          {"reaches", reaches},
+                          {"exists", r.exists},
+                          {"opens", r.opens}};
+            if (!r.target.isEmpty()) {
+                o.insert("target", r.target);
+            }
+            if (!r.error.isEmpty()) {
+                o.insert("error", r.error);
+            }
+            all.append(o);
+            continue;
+        }
+        QString what = !r.exists ? QStringLiteral("absent")
+                       : r.opens ? QStringLiteral("opens")
+                                 : QStringLiteral("cannot be opened: ") + r.error;
+        QString path = r.target.isEmpty() ? r.path : r.path + QStringLiteral(" -> ") + r.target;
+        if (!reaches.isEmpty()) {
+            path = reaches;  // the device, and the adapter's description when there is one
+        }
+        out.line(QStringLiteral("COM%1").arg(n).leftJustified(6) + path + QStringLiteral("  ") +
+                 what);
+    }
+    if (out.json) {
+        out.printJson(all);
+    }
+    return kExitDone;
+}
+
+int runScan(const QStringList& args) {
+    Output out;
+    CommandLine cl(
+        QStringLiteral("scan"),
+        QStringLiteral("Looks for devices as the search window does: first which ports can be "
+                       "opened, then on each of them every baud rate and device IDs 01 to 09, "
+                       "asking each for its name (\"DN\") and taking a reply with \"KRB\". "
+                       "Prints one line per device found: port, baud rate, ID. Exit code 1 when "
+                       "none is found."),
+        QString());
+    const QCommandLineOption port("port", "Only COM port N (1 to 15), or all (default).", "N|all",
+                                  "all");
+    const QCommandLineOption baud("baud", "Only baud rate B, or all (default).", "B|all", "all");
+    const QCommandLineOption allIds("all-ids", "Device IDs 01 to 99 instead of 01 to 09.");
+    cl.parser.addOptions({port, baud, allIds});
+    cl.addJson();
+    if (const auto end = cl.parse(args, out)) {
+        return *end;
+    }
+    out.json = cl.parser.isSet(cl.json);
+    noArguments(cl);
+
+    comPorts();  // adapters plugged in since the dialog last looked get their numbers
+    PortScan scan(std::make_unique<QtSerialPort>());
+    if (cl.parser.value(port) != QLatin1String("all")) {
+        bool ok = false;
+        const int n = cl.parser.value(port).toInt(&ok);
+        if (!ok || n < 1 || n > PortScan::kLastPort) {
+            throw CliError{
+                kExitUsage,
+                QStringLiteral("--port \"%1\": must be 1 to 15 or all").arg(cl.parser.value(port))};
+        }
+        scan.firstPort = scan.lastPort = n;
+    }
+    if (cl.parser.value(baud) != QLatin1String("all")) {
+        if (!scan.bauds.contains(cl.parser.value(baud))) {
+            throw CliError{kExitUsage,
+                           QStringLiteral("--baud \"%1\": must be one of %2 or all")
+                               .arg(cl.parser.value(baud), scan.bauds.join(QStringLiteral(", ")))};
+        }
+        scan.bauds = {cl.parser.value(baud)};
+    }
+    if (cl.parser.isSet(allIds)) {
+        scan.lastId = 99;
+    }
+    scan.SearchAll = true;
+    scan.reset();
+    ScanTick tick = ScanTick::Continue;
+    while (tick == ScanTick::Continue) {
+        tick = scan.tick();
+        out.progress(scan.caption);
+    }
+    out.endProgress();
+    if (tick == ScanTick::NoPortAvailable) {
+        out.error(QStringLiteral("No Port Available!"));
+        if (out.json) {
+            out.printJson(QJsonArray());
+        }
+        return kExitDeviceFailure;
+    }
+    const QList<Found> found = parseFound(scan.SearchAllString);
+    QJsonArray all;
+    for (const Found& f : found) {
+        if (out.json) {
+            all.append(QJsonObject{{"port", f.port},
+                                   {"path", portDevicePath(f.port)},
+                                   {"baud", f.baud},
+                                   {"id", f.id}});
+        } else {
+            out.line(QStringLiteral("COM%1 %2 %3").arg(f.port).arg(f.baud, f.id));
+        }
+    }
+    if (out.json) {
+        out.printJson(all);
+    }
+    if (found.isEmpty()) {
+        out.error(QStringLiteral("no device found"));
+        return kExitDeviceFailure;
+    }
+    return kExitDone;
+}

@@ -1,0 +1,168 @@
+#include "connect/ports_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "widgets/prompter.h"
+#include "widgets/ui_helpers.h"
+
+namespace {
+
+enum Column { kCom, kDevice, kDescription, kManufacturer, kSerial, kUsbId, kStablePath, kColumns };
+
+QTableWidgetItem* cell(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setToolTip(text);
+    return item;
+}
+
+}  // namespace
+
+PortsDialog::PortsDialog(ComPorts& ports, Prompter* prompter, QWidget* parent)
+    : QDialog(parent),
+      PortTable(named<QTableWidget>("PortTable", 0, kColumns)),
+      PortsNote(named<QLabel>("PortsNote")),
+      Close(named<QPushButton>("Close", QStringLiteral("Close"))),
+      RefreshTimer(named<QTimer>("RefreshTimer", this)),
+      ports_(ports),
+      prompter_(prompter) {
+    setObjectName(QStringLiteral("PortsDialog"));
+    setWindowTitle(QStringLiteral("COM Ports"));
+    buildLayout();
+    connect(Close, &QPushButton::clicked, this, &QDialog::accept);
+    RefreshTimer->setInterval(1000);
+    connect(RefreshTimer, &QTimer::timeout, this, [this] { refresh(); });
+    RefreshTimer->start();
+    refresh(true);
+}
+
+void PortsDialog::buildLayout() {
+    PortTable->setHorizontalHeaderLabels({"COM Port", "Device", "Description", "Manufacturer",
+                                          "Serial Number", "USB ID", "Stable Path"});
+    PortTable->verticalHeader()->hide();
+    PortTable->setWordWrap(false);
+    PortTable->setTextElideMode(Qt::ElideMiddle);
+    PortTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    PortTable->horizontalHeader()->setStretchLastSection(true);
+    PortTable->setMinimumSize(900, 200);
+    PortsNote->setWordWrap(true);
+    PortsNote->setText(
+        QStringLiteral("An adapter seen for the first time gets the lowest free COM number and "
+                       "keeps it in every USB socket, also while it is unplugged. The numbers are "
+                       "links in %1; links you make there yourself are kept.")
+            .arg(QDir::toNativeSeparators(ports_.folder())));
+    Close->setDefault(true);
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(Close, QDialogButtonBox::AcceptRole);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PortTable);
+    layout->addWidget(PortsNote);
+    layout->addWidget(buttons);
+}
+
+void PortsDialog::refresh(bool force) {
+    if (ports_.refresh(force) || force) {
+        fill();
+    }
+}
+
+void PortsDialog::fill() {
+    const PortsState& state = ports_.state();
+    rows_.clear();
+    for (const SerialAdapter& a : state.adapters) {
+        rows_ << Row{a.stablePath, a, comNumberOf(state, a)};
+    }
+    for (const ComLink& link : state.links) {
+        if (link.device.isEmpty() && !adapterAt(state, link.number)) {
+            rows_ << Row{link.target, std::nullopt, link.number};
+        }
+    }
+    // By COM number, those without one last.
+    std::stable_sort(rows_.begin(), rows_.end(), [](const Row& a, const Row& b) {
+        return (a.number == 0 ? kLastComNumber + 1 : a.number) <
+               (b.number == 0 ? kLastComNumber + 1 : b.number);
+    });
+    PortTable->setRowCount(0);
+    PortTable->setRowCount(static_cast<int>(rows_.size()));
+    for (int row = 0; row < rows_.size(); ++row) {
+        fillRow(row, rows_[row]);
+    }
+    PortTable->resizeColumnsToContents();
+}
+
+void PortsDialog::fillRow(int row, const Row& r) {
+    PortTable->setCellWidget(row, kCom, numberChoice(r));
+    const SerialAdapter a = r.adapter.value_or(SerialAdapter{});
+    PortTable->setItem(row, kDevice,
+                       cell(r.adapter ? a.systemLocation : QStringLiteral("not plugged in")));
+    PortTable->setItem(row, kDescription, cell(a.description));
+    PortTable->setItem(row, kManufacturer, cell(a.manufacturer));
+    PortTable->setItem(row, kSerial, cell(a.serialNumber));
+    PortTable->setItem(row, kUsbId, cell(usbIds(a)));
+    PortTable->setItem(row, kStablePath, cell(r.stablePath));
+}
+
+// "None" and every COM number; a number whose link leads elsewhere cannot be picked, as that
+// link is another adapter's, or one the user made.
+QComboBox* PortsDialog::numberChoice(const Row& r) {
+    const PortsState& state = ports_.state();
+    auto* choice = new QComboBox;
+    choice->addItem(QStringLiteral("None"));
+    auto* model = qobject_cast<QStandardItemModel*>(choice->model());
+    for (int number = kFirstComNumber; number <= kLastComNumber; ++number) {
+        choice->addItem(QStringLiteral("COM%1").arg(number));
+        const QString reach = comReach(state, number);
+        choice->setItemData(number, reach, Qt::ToolTipRole);
+        if (number != r.number && state.links.contains(number)) {
+            model->item(number)->setEnabled(false);
+        }
+    }
+    choice->setCurrentIndex(r.number);
+    // Connected after the number is shown: only a choice changes anything. The table is then
+    // built anew; the list goes with deleteLater, after its signal has returned.
+    connect(choice, &QComboBox::currentIndexChanged, this,
+            [this, r](int index) { choose(r, index); });
+    return choice;
+}
+
+void PortsDialog::choose(const Row& r, int number) {
+    if (number == r.number) {
+        return;
+    }
+    const QString error = ports_.assign(r.stablePath, number);
+    if (!error.isEmpty() && prompter_) {
+        prompter_->info(QStringLiteral("The COM number could not be changed.\r%1").arg(error));
+    }
+    fill();
+}
+
+int PortsDialog::rowOf(const QString& deviceOrStablePath) const {
+    for (int row = 0; row < rows_.size(); ++row) {
+        const Row& r = rows_[row];
+        if (r.stablePath == deviceOrStablePath ||
+            (r.adapter && r.adapter->systemLocation == deviceOrStablePath)) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+QComboBox* PortsDialog::comChoice(int row) const {
+    return qobject_cast<QComboBox*>(PortTable->cellWidget(row, kCom));
+}
+
+QStringList PortsDialog::rowTexts(int row) const {
+    QStringList texts;
+    const QComboBox* choice = comChoice(row);
+    texts << (choice ? choice->currentText() : QString());
+    for (int column = kDevice; column < kColumns; ++column) {
+        const QTableWidgetItem* item = PortTable->item(row, column);
+        texts << (item ? item->text() : QString());
+    }
+    return texts;
+}

@@ -1,0 +1,57 @@
+#include "device/parameter_download.h"
+
+#include "device/communication_settings.h"
+#include "device/device_session.h"
+#include "device/parameter_messages.h"
+
+namespace {
+
+QString flag(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+bool sendAll(DeviceSession& session, const QStringList& commands) {
+    for (const QString& command : commands) {
+        if (!session.request(command)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+DownloadEnd downloadParameters(DeviceSession& session, ParameterSet& set) {
+    if (!session.ready()) {
+        return DownloadEnd::Refused;
+    }
+    if (!sendAll(session, leadingCommands(set)) || !applyCommunicationSettings(session, set) ||
+        !sendAll(session, trailingCommands(set))) {
+        return DownloadEnd::Failed;
+    }
+    session.tell(kDownloadDone);
+    return DownloadEnd::Done;
+}
+
+QStringList leadingCommands(const ParameterSet& s) {
+    // Texts go out exactly as they stand: the device judges its own ranges.
+    QStringList commands{
+        QStringLiteral("SR=0"),
+        QStringLiteral("ABORT"),
+        QStringLiteral("EDO=") + flag(s.edoEnable),
+        QStringLiteral("POL=") + QString::number(polarityWord(polarityFromWord(s.polarity))),
+        QStringLiteral("RT=") + flag(s.RT),
+        QStringLiteral("LCA=") + s.LCA,
+        QStringLiteral("SL=") + flag(s.posGuardEnable),
+    };
+    for (const auto& t : kTextParameters) {
+        commands << QString::fromLatin1(t.key) + QLatin1Char('=') + s.*t.field;
+    }
+    return commands;
+}
+
+QStringList trailingCommands(const ParameterSet& s) {
+    return {QStringLiteral("DOBOOT=") + s.doBoot, QStringLiteral("EOBOOT=") + s.eoBoot,
+            QStringLiteral("EDEC=") + flag(s.decEnable),
+            QStringLiteral("RZ=") + flag(s.returnZero)};
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "link/com_assignment.h"
+#include "link/port_inventory.h"
+
+// The COM numbers of this machine as the connection dialog shows them: the inventory's adapters,
+// the ports folder's links, and the assignment rule of com_assignment.h applied to both.
+class ComPorts {
+  public:
+    explicit ComPorts(PortInventory& inventory, QString folder = portsFolder());
+
+    // Looks again when the inventory or the ports folder may have changed (always, with force),
+    // and gives adapters seen for the first time their numbers. True when what the user sees
+    // changed.
+    bool refresh(bool force = false);
+    const PortsState& state() const { return state_; }
+    QString folder() const { return folder_; }
+
+    // Gives the adapter with this stable path the COM number, or none (0): the links that lead
+    // to it now go, and so does a link the number had. Returns why it failed, "" when it worked.
+    QString assign(const QString& stablePath, int number);
+
+  private:
+    QString forget(const QString& stablePath, bool keepUnassigned);
+    QByteArray signature();
+    void readFolder();
+
+    PortInventory& inventory_;
+    QString folder_;
+    QByteArray signature_;
+    PortsState state_;
+};

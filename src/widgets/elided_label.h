@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QLabel>
+
+// A one-line label that never widens its window: it shows as much of its text as fits, the
+// middle left out ("…"), and text() stays the whole text.
+class ElidedLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};

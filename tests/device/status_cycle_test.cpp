@@ -1,0 +1,95 @@
+// The polling cycle without a window, as the command line's "info" and "monitor" run it.
+#include <gtest/gtest.h>
+
+#include "device/identification.h"
+#include "device/status_cycle.h"
+#include "support/sim_rig.h"
+
+namespace {
+
+struct CycleRig {
+    CycleRig() : device(hub.addPort(1).addDevice(5, 9600)) {
+        openPort(port, 1, "9600");
+        line.unsettled = true;
+    }
+    QStringList takeLines() {
+        const QStringList lines = hub.lines(1);
+        hub.clearLines();
+        return lines;
+    }
+
+    SimHub hub;
+    SimDevice& device;
+    SimPort port{hub};
+    LineState line;
+    StatusCycle cycle{port, line, "05"};
+};
+
+class StatusCycleTest : public ::testing::Test, public CycleRig {};
+
+TEST_F(StatusCycleTest, TicksRotateThroughTheEightGroups) {
+    for (int step = 1; step <= 9; ++step) {
+        EXPECT_EQ(cycle.tick(), StatusCycle::Tick::Polled);
+        EXPECT_EQ(takeLines(),
+                  framed("05", QStringList{"AR", "EX", "PX"} + pollGroup((step - 1) % 8 + 1)))
+            << step;
+    }
+    EXPECT_EQ(cycle.pollStep, 2);
+    EXPECT_EQ(cycle.status.motion->text, "IDLE");
+    EXPECT_EQ(cycle.status.posGuard, "IDLE");
+    EXPECT_EQ(cycle.status.moveMode, "ABS");
+    EXPECT_EQ(cycle.status.current, 500);
+}
+
+TEST_F(StatusCycleTest, ALostDeviceIsAskedOnlyForItsIdentityUntilItAnswers) {
+    cycle.pollStep = 5;
+    device.faults.silent = true;
+    EXPECT_EQ(cycle.tick(), StatusCycle::Tick::Lost);
+    EXPECT_FALSE(cycle.communicating);
+    EXPECT_EQ(cycle.replies, QStringList({"0", "0", "0", "0", "0"}));  // the tick goes on
+    EXPECT_EQ(cycle.status.motion->text, "IDLE");                      // "0" decodes as 0
+    EXPECT_EQ(cycle.pollStep, 6);
+    takeLines();
+    EXPECT_EQ(cycle.tick(), StatusCycle::Tick::StillLost);
+    EXPECT_EQ(takeLines(), QStringList{"@05ID"});
+    device.faults.silent = false;
+    EXPECT_EQ(cycle.tick(), StatusCycle::Tick::Reidentified);
+    EXPECT_EQ(takeLines(), framed("05", {"ID", "VER", "VER"}));
+    EXPECT_EQ(cycle.pollStep, 6);  // polling resumes where it was
+    EXPECT_EQ(cycle.version, "V340");
+}
+
+TEST_F(StatusCycleTest, AutoResponseRepliesAreAskedAgainAndNoNumberEndsTheTick) {
+    cycle.pollStep = 5;
+    device.values["AR"] = "1";
+    device.faults.rawReplies = {"1\r", "$DONE\r", "12\r", "34\r", "x\r"};
+    EXPECT_EQ(cycle.tick(), StatusCycle::Tick::Polled);
+    EXPECT_TRUE(cycle.arMode);
+    EXPECT_EQ(takeLines(), framed("05", {"AR", "EX", "EX", "PX", "MST"}));  // no "SLS"
+    EXPECT_EQ(cycle.status.encoder, "12");
+    EXPECT_EQ(cycle.status.position, "34");
+    EXPECT_FALSE(cycle.status.motion.has_value());
+    EXPECT_EQ(cycle.pollStep, 6);
+}
+
+TEST_F(StatusCycleTest, IdentificationAndReadAll) {
+    device.values.insert({{"DN", "KRB05"}});
+    device.motion.setInput(3, true);
+    const DeviceIdentification who = identifyDevice(port, line, "05");
+    EXPECT_EQ(who.end, DeviceIdentification::End::Identified);
+    EXPECT_EQ(who.name, "KRB05");
+    EXPECT_EQ(identifyDevice(port, line, "06").end, DeviceIdentification::End::Silent);
+    device.identity = "Stepvane-R-TB";
+    EXPECT_EQ(identifyDevice(port, line, "05").end, DeviceIdentification::End::OtherDevice);
+    takeLines();
+    EXPECT_EQ(cycle.readAll(), StatusCycle::Tick::Polled);
+    QStringList all{"AR", "EX", "PX"};
+    for (int step = 1; step <= 8; ++step) {
+        all << pollGroup(step);
+    }
+    EXPECT_EQ(takeLines(), framed("05", all));
+    EXPECT_EQ(cycle.status.inputs, (std::array<bool, 6>{false, false, true, false, false, false}));
+    EXPECT_EQ(cycle.pollStep, 1);
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// nvq-can as a process against nvq-can-sim as a process, on pseudo-terminal COM ports.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "e2e/sim_process.h"
+#include "support/qt_printers.h"
+
+namespace {
+
+struct CliRun {
+    int code = -1;  // -1: did not end in time
+    QString out;
+    QString err;
+};
+
+// Runs nvq-can with the simulator's ports folder (SimProcess has set XDG_CONFIG_HOME), bounded
+// in time.
+CliRun nvqCan(const QStringList& args, int timeoutMs = 60000) {
+    QProcess p;
+    p.start(QStringLiteral(NVQ_CLI_PATH), args);
+    CliRun run;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(3000);
+        ADD_FAILURE() << "nvq-can " << args.join(' ').toStdString() << " did not end in time";
+        return run;
+    }
+    run.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return run;
+}
+
+QByteArrayList fileLines(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QByteArrayList();
+}
+
+const QStringList kLine3 = {"--port", "3", "--baud", "9600"};
+
+// A parameter set on 05 that differs from the simulator's defaults, read into a file, written to
+// 06 and 07 with a read-back and a store, and read back from both: the same file but for the
+// lines that name each device (13 and 14), which stay each device's own. The store survives a
+// power cycle.
+TEST(CommandLine, ReadWriteVerifyStoreAndReadBackIdentical) {
+    SimProcess sim({"--port", "3", "--device", "5", "--device", "6", "--device", "7"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const QStringList edits{"POL=288", "LCA=250", "SL=1",  "CURR=1800", "CURI=600",
+                            "SLT=20",  "SLA=5",   "EDO=1", "DOBOOT=J+", "RZ=1"};
+    const CliRun send = nvqCan(QStringList{"send"} + kLine3 + QStringList{"--id", "5"} + edits);
+    ASSERT_EQ(send.code, 0) << send.err.toStdString();
+    EXPECT_EQ(send.out, QString("OK\n").repeated(edits.size()));
+
+    const QString source = dir.filePath("from05.par");
+    const CliRun read =
+        nvqCan(QStringList{"read"} + kLine3 + QStringList{"--id", "5", "-o", source});
+    ASSERT_EQ(read.code, 0) << read.err.toStdString();
+    const QByteArrayList a = fileLines(source);
+    ASSERT_EQ(a.size(), 22);  // 21 lines, each ended by CR LF
+    EXPECT_EQ(a[0], "288\r");
+    EXPECT_EQ(a[12], "05\r");
+
+    const CliRun write = nvqCan(QStringList{"write", source} + kLine3 +
+                                QStringList{"--id", "06,07", "--verify", "--store"});
+    EXPECT_EQ(write.code, 0) << write.err.toStdString();
+    EXPECT_EQ(write.out,
+              "06: written, read back equal, stored\n"
+              "07: written, read back equal, stored\n");
+    for (const char* id : {"6", "7"}) {
+        EXPECT_EQ(sim.control(QString("power %1 off").arg(id)), "ok");
+        EXPECT_EQ(sim.control(QString("power %1 on").arg(id)), "ok");
+    }
+    for (const QString id : {"06", "07"}) {
+        const QString back = dir.filePath(id + ".par");
+        ASSERT_EQ(nvqCan(QStringList{"read"} + kLine3 + QStringList{"--id", id, "-o", back}).code,
+                  0);
+        QByteArrayList expected = a;
+        expected[12] = id.toLatin1() + "\r";
+        expected[13] = QByteArray::number(id.toInt()) + "\r";
+        EXPECT_EQ(fileLines(back), expected) << id.toStdString();
+    }
+    // How each device is reached was never written.
+    for (const QString& line : sim.sent("COM3")) {
+        EXPECT_FALSE(line.contains("DN=") || line.contains("NID=") || line.contains("CM=") ||
+                     line.contains("DB=") || line.contains("BR="))
+            << line.toStdString();
+    }
+}
+
+TEST(CommandLine, ADeviceThatFailsIsNamedAndTheOthersAreWritten) {
+    SimProcess sim({"--port", "3", "--device", "5", "--device", "6", "--device", "7"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const QString file = dir.filePath("05.par");
+    ASSERT_EQ(nvqCan(QStringList{"read"} + kLine3 + QStringList{"--id", "5", "-o", file}).code, 0);
+    EXPECT_EQ(sim.control("silent 6 on"), "ok");
+    const CliRun write =
+        nvqCan(QStringList{"write", file, "--json"} + kLine3 + QStringList{"--id", "5-7"});
+    EXPECT_EQ(write.code, 1);
+    const QJsonObject summary = QJsonDocument::fromJson(write.out.toUtf8()).object();
+    const QJsonArray devices = summary["devices"].toArray();
+    ASSERT_EQ(devices.size(), 3);
+    EXPECT_TRUE(devices[0].toObject()["written"].toBool());
+    EXPECT_EQ(devices[1].toObject()["summary"].toString(),
+              "06: nothing written: reading its own values failed at EDO: No Reply to Command: "
+              "EDO");
+    EXPECT_TRUE(devices[2].toObject()["written"].toBool());
+    EXPECT_EQ(summary["exitCode"].toInt(), 1);
+}
+
+// Two simulated ports at different rates: the default scan (IDs 01 to 09) finds the devices with
+// such IDs, a narrowed one with --all-ids finds ID 12 too.
+TEST(CommandLine, ScanFindsWhatTheSimulatorServes) {
+    SimProcess sim({"--port", "2", "--device", "3:19200", "--port", "5", "--device", "1:115200",
+                    "--device", "12:115200"});
+    ASSERT_TRUE(sim.started());
+    const CliRun all = nvqCan({"scan", "--json"}, 120000);
+    EXPECT_EQ(all.code, 0) << all.err.toStdString();
+    QStringList found;
+    for (const QJsonValue v : QJsonDocument::fromJson(all.out.toUtf8()).array()) {
+        const QJsonObject o = v.toObject();
+        found << QString("COM%1 %2 %3")
+                     .arg(o["port"].toInt())
+                     .arg(o["baud"].toString(), o["id"].toString());
+    }
+    EXPECT_EQ(found, QStringList({"COM2 19200 03", "COM5 115200 01"}));
+    EXPECT_TRUE(all.err.isEmpty()) << "no progress when standard error is no terminal";
+
+    const CliRun narrow = nvqCan({"scan", "--port", "5", "--baud", "115200", "--all-ids"});
+    EXPECT_EQ(narrow.code, 0);
+    EXPECT_EQ(narrow.out, "COM5 115200 01\nCOM5 115200 12\n");
+    EXPECT_EQ(sim.sent("COM2").count("@01DN"), 5) << "the narrowed scan kept off COM2";
+}
+
+// A line offered as an adapter gets its COM number from "ports" as the dialog would give it, and
+// the scan reaches the device behind that number.
+TEST(CommandLine, PortsNumbersAnOfferedAdapterAndTheScanReachesIt) {
+    SimProcess sim({"--offer", "--port", "1", "--device", "3"});
+    ASSERT_TRUE(sim.started());
+    const CliRun ports = nvqCan({"ports"});
+    ASSERT_EQ(ports.code, 0) << ports.err.toStdString();
+    const QRegularExpression adapter(R"(^COM(\d+) +/dev/pts/\d+ · nvq-can-sim-1  opens$)",
+                                     QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = adapter.match(ports.out);
+    ASSERT_TRUE(m.hasMatch()) << ports.out.toStdString();
+    const CliRun scan = nvqCan({"scan", "--port", m.captured(1), "--baud", "9600"});
+    EXPECT_EQ(scan.code, 0) << scan.err.toStdString();
+    EXPECT_EQ(scan.out, "COM" + m.captured(1) + " 9600 03\n");
+}
+
+TEST(CommandLine, UsageErrorsAndBadFilesEndWithCode2AndSendNothing) {
+    SimProcess sim({"--port", "3", "--device", "5", "--device", "6"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const auto put = [&dir](const QString& name, const QByteArray& content) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return dir.filePath(name);
+    };
+    const QByteArray good =
+        "2\r\n300\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n01\r\n1\r\n9600\r\n"
+        "125000\r\n0\r\n 0 \r\n0\r\n0\r\n 1 \r\n";
+    const QString goodFile = put("good.par", good);
+    const QString shortFile = put("short.par", good.left(30));
+    const QString badNode = put("node.par", QByteArray(good).replace("01\r\n1\r\n", "01\r\n0\r\n"));
+    const struct {
+        QStringList args;
+        const char* error;  // part of what standard error says
+    } cases[] = {
+        {{"write", shortFile, "--id", "5"}, "the file ends after line 10"},
+        {{"write", badNode, "--id", "5"}, "line 14 holds \"0\""},
+        {{"write", dir.filePath("none.par"), "--id", "5"}, "no such file"},
+        {{"write", goodFile, "--id", "5,6", "--comm"}, "--comm takes exactly one device"},
+        {{"write", goodFile, "--id", "5", "--rt", "maybe"}, "--rt"},
+        {{"write", goodFile, "--id", "0"}, "--id \"0\""},
+        {{"write", goodFile}, "--id is missing"},
+        {{"write", "--id", "5"}, "one parameter file"},
+        {{"read", "--id", "5"}, "-o FILE.par is missing"},
+        {{"info", "--id", "5,6"}, "one device ID"},
+        {{"send", "--id", "5"}, "no command"},
+        {{"monitor", "--id", "5", "--seconds", "-1"}, "--seconds"},
+        {{"info", "--id", "5", "--colour"}, "Unknown option"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = nvqCan(c.args + kLine3);
+        EXPECT_EQ(run.code, 2);
+        EXPECT_TRUE(run.err.contains(c.error)) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    for (const QStringList& args :
+         {QStringList{"frobnicate"}, QStringList{},
+          QStringList{"info", "--port", "16", "--baud", "9600", "--id", "5"},
+          QStringList{"info", "--port", "3", "--baud", "4800", "--id", "5"}}) {
+        EXPECT_EQ(nvqCan(args).code, 2) << args.join(' ').toStdString();
+    }
+    EXPECT_EQ(nvqCan({"write", "--help"}).code, 0);
+    EXPECT_TRUE(sim.sent().isEmpty()) << sim.sent().join(' ').toStdString();
+}
+
+TEST(CommandLine, InfoSendAndMonitorReadTheDevice) {
+    SimProcess sim({"--port", "4", "--device", "2:38400"});
+    ASSERT_TRUE(sim.started());
+    const QStringList line{"--port", "4", "--baud", "38400", "--id", "2"};
+    const CliRun info = nvqCan(QStringList{"info", "--json"} + line);
+    ASSERT_EQ(info.code, 0) << info.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(info.out.toUtf8()).object();
+    EXPECT_EQ(o["identity"].toString(), "Stepvane-CAN");
+    EXPECT_EQ(o["name"].toString(), "KRB02");
+    EXPECT_EQ(o["status"].toObject()["status"].toString(), "IDLE");
+
+    EXPECT_EQ(sim.control("prefix 2 on"), "ok");
+    const CliRun plain = nvqCan(QStringList{"send"} + line + QStringList{"VER", "NOPE"});
+    EXPECT_EQ(plain.out, "V340\n?\n");
+    const CliRun raw = nvqCan(QStringList{"send", "--raw"} + line + QStringList{"VER"});
+    EXPECT_EQ(raw.out, "#02V340\n");
+    EXPECT_EQ(sim.control("silent 2 on"), "ok");
+    const CliRun silent = nvqCan(QStringList{"send", "--raw"} + line + QStringList{"PX"});
+    EXPECT_EQ(silent.code, 1);
+    EXPECT_EQ(silent.out, "NO REPLY!\n");
+    EXPECT_EQ(sim.control("silent 2 off"), "ok");
+
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("status.csv");
+    const CliRun monitor =
+        nvqCan(QStringList{"monitor", "--seconds", "1", "--csv", csv} + line, 20000);
+    EXPECT_EQ(monitor.code, 0) << monitor.err.toStdString();
+    const QByteArrayList rows = fileLines(csv);
+    ASSERT_GT(rows.size(), 10);
+    EXPECT_TRUE(rows[0].startsWith("ms,communication,encoder,position,"));
+    EXPECT_TRUE(rows[1].startsWith(QByteArray::number(rows[1].split(',')[0].toInt()) + ",1,0,0,"));
+    // The rotation reaches every group: the status word is decoded on some row.
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                            [](const QByteArray& r) { return r.contains(",IDLE,"); }));
+    EXPECT_TRUE(monitor.out.contains(" ms  AR=0 EX=0 PX=0"));
+}
+
+}  // namespace
