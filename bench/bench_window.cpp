@@ -15,10 +15,7 @@ WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunn
     return {[&counts] {
                 return std::make_unique<CountingPort>(std::make_unique<QtSerialPort>(), counts);
             },
-            &prompter,
-            &modal,
-            nullptr,
-            {}};
+            &prompter, &modal};
 }
 
 }  // namespace

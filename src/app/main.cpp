@@ -17,8 +17,8 @@ int main(int argc, char* argv[]) {
     MessageBoxPrompter prompter;
     ExecModalRunner modal;
     SystemPortInventory inventory;
-    const WindowServices services{
-        [] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, &inventory, {}};
+    const WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &prompter,
+                                  &modal, &inventory};
     SelectComForm dialog(services);
     dialog.show();
     return app.exec();

@@ -19,5 +19,5 @@ struct WindowServices {
     PortInventory* inventory = nullptr;
     // A monotonic clock in milliseconds for what is timed (the chart, the line's rate); none:
     // the system's. Tests give the simulated line's clock.
-    std::function<qint64()> clockMs;
+    std::function<qint64()> clockMs = nullptr;
 };

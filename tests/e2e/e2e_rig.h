@@ -15,8 +15,7 @@
 struct RealDialog {
     explicit RealDialog(const QStringList& args, PortInventory* inventory = nullptr)
         : sim(args),
-          services{
-              [] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, inventory, {}} {}
+          services{[] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, inventory} {}
 
     // Clicks "Search" or "Search all" and runs the scan window's ticks back to back rather than
     // 100 ms apart, calling beforeTick first; true when the scan window closed by itself.
