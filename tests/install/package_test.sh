@@ -27,7 +27,7 @@ grep -q '<svg' "$work/dest/usr/share/icons/hicolor/scalable/apps/org.nvqcan.Setu
 (cd "$build" && cpack -G DEB -B "$work/pkg" >/dev/null)
 deb=$(ls "$work"/pkg/*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libqt6core6 libqt6widgets6 libqt6serialport6; do
+for lib in libc6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6charts6; do
     [[ "$depends" == *"$lib "* || "$depends" == *"$lib," || "$depends" == *"$lib" ]] \
         || fail "Depends lacks $lib: $depends"
 done
