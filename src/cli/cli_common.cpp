@@ -139,6 +139,14 @@ QString CommandLine::baudRate() const {
     return b;
 }
 
+void CommandLine::requireNoArguments() const {
+    if (!parser.positionalArguments().isEmpty()) {
+        throw CliError{
+            kExitUsage,
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first())};
+    }
+}
+
 QString CommandLine::deviceId() const {
     const QStringList ids = deviceIds();
     if (ids.size() != 1) {

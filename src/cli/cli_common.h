@@ -66,6 +66,8 @@ class CommandLine {
     std::optional<int> parse(const QStringList& args, const Output& out);
 
     // The connection options, checked; a CliError with kExitUsage when one is missing or bad.
+    // Refuses (usage error) any argument besides the options.
+    void requireNoArguments() const;
     int portNumber() const;
     QString baudRate() const;
     QString deviceId() const;

@@ -120,10 +120,7 @@ int runRead(const QStringList& args) {
         return *end;
     }
     out.json = cl.parser.isSet(cl.json);
-    if (!cl.parser.positionalArguments().isEmpty()) {
-        throw CliError{kExitUsage, QStringLiteral("unexpected argument \"%1\"")
-                                       .arg(cl.parser.positionalArguments().first())};
-    }
+    cl.requireNoArguments();
     const int port = cl.portNumber();
     const QString baud = cl.baudRate();
     const QString id = cl.deviceId();

@@ -22,13 +22,6 @@ PortsState comPorts() {
     return ports.state();
 }
 
-void noArguments(const CommandLine& cl) {
-    if (!cl.parser.positionalArguments().isEmpty()) {
-        throw CliError{kExitUsage, QStringLiteral("unexpected argument \"%1\"")
-                                       .arg(cl.parser.positionalArguments().first())};
-    }
-}
-
 struct PortReach {
     int number = 0;
     QString path;
@@ -101,7 +94,7 @@ int runPorts(const QStringList& args) {
         return *end;
     }
     out.json = cl.parser.isSet(cl.json);
-    noArguments(cl);
+    cl.requireNoArguments();
     const PortsState state = comPorts();
     QJsonArray all;
     for (int n = 1; n <= PortScan::kLastPort; ++n) {
@@ -158,7 +151,7 @@ int runScan(const QStringList& args) {
         return *end;
     }
     out.json = cl.parser.isSet(cl.json);
-    noArguments(cl);
+    cl.requireNoArguments();
 
     comPorts();  // adapters plugged in since the dialog last looked get their numbers
     PortScan scan(std::make_unique<QtSerialPort>());

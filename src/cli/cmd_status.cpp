@@ -151,13 +151,6 @@ QString csvRow(qint64 ms, bool communicating, const DeviceStatus& s) {
     return values.join(QLatin1Char(','));
 }
 
-void ensureOneDevice(const CommandLine& cl) {
-    if (!cl.parser.positionalArguments().isEmpty()) {
-        throw CliError{kExitUsage, QStringLiteral("unexpected argument \"%1\"")
-                                       .arg(cl.parser.positionalArguments().first())};
-    }
-}
-
 }  // namespace
 
 int runInfo(const QStringList& args) {
@@ -172,7 +165,7 @@ int runInfo(const QStringList& args) {
         return *end;
     }
     out.json = cl.parser.isSet(cl.json);
-    ensureOneDevice(cl);
+    cl.requireNoArguments();
     const int portNumber = cl.portNumber();
     const QString baud = cl.baudRate();
     const QString id = cl.deviceId();
@@ -267,7 +260,7 @@ int runMonitor(const QStringList& args) {
         return *end;
     }
     out.json = cl.parser.isSet(cl.json);
-    ensureOneDevice(cl);
+    cl.requireNoArguments();
     const int portNumber = cl.portNumber();
     const QString baud = cl.baudRate();
     const QString id = cl.deviceId();
