@@ -1,5 +1,8 @@
 #include "link/exchange.h"
 
+#include <QElapsedTimer>
+#include <limits>
+
 #include "link/reply_helpers.h"
 #include "link/reply_reader.h"
 
@@ -61,52 +64,98 @@ class ReplyAssembler {
 };
 
 // How long the line is given to fall quiet before a command: the exchange's own silence limit,
-// within half a second or 512 characters in all, so that a babbling device delays each command
-// by a bounded time only.
-constexpr ReadBudget kSettleBudget{512, 500};
+// within 500 empty reads (about half a second) in all. A device that streams without a pause
+// never gives an empty read, so the wait also ends after a second of the clock.
+constexpr ReadBudget kSettleBudget{std::numeric_limits<int>::max(), 500};
+constexpr qint64 kSettleMostMs = 1000;
+// What is kept of what the line brought for nobody: the line under way, and the auto-response
+// lines kept for the next reply. Past these the rest is counted and dropped, so a device that
+// streamed for long costs no memory.
+constexpr qsizetype kMostKept = 4096;
 
-// Splits what the line brought for nobody into the auto-response lines to keep (complete "$"
-// lines, in auto-response mode) and the rest, which is counted and dropped.
-QByteArray keepAutoResponses(const QByteArray& got, bool arMode, LineState& line) {
-    QByteArray kept;
-    qsizetype start = 0;
-    for (qsizetype cr = got.indexOf('\r'); cr >= 0; cr = got.indexOf('\r', start)) {
-        const QByteArray one = got.mid(start, cr + 1 - start);
-        if (arMode && one.contains('$')) {
-            kept += one;
-        } else {
-            ++line.staleDropped;
-            line.owed = false;  // the missing answer, most likely
+// Splits what the line brought for nobody, as it comes, into the auto-response lines to keep
+// (complete "$" lines, in auto-response mode) and the rest, which is counted and dropped.
+class StaleLines {
+  public:
+    StaleLines(bool arMode, LineState& line) : arMode_(arMode), line_(line) {}
+
+    void take(char c) {
+        if (c != '\r') {
+            if (current_.size() < kMostKept) {
+                current_ += c;
+            } else {
+                overlong_ = true;
+            }
+            open_ = true;
+            return;
         }
-        start = cr + 1;
+        if (arMode_ && !overlong_ && current_.contains('$') &&
+            kept_.size() + current_.size() < kMostKept) {
+            kept_ += current_ + '\r';
+        } else {
+            ++line_.staleDropped;
+            line_.owed = false;  // the missing answer, most likely
+        }
+        current_.clear();
+        overlong_ = open_ = false;
     }
-    if (start < got.size()) {
-        ++line.staleDropped;  // a line that never got its CR
+    // A line has begun and not ended yet.
+    bool open() const { return open_; }
+    // The kept lines; a line never ended is counted as dropped.
+    QByteArray finish() {
+        if (open_) {
+            ++line_.staleDropped;
+        }
+        return kept_;
     }
-    return kept;
-}
 
-// Takes what the line holds before a command is written: what is pending now (one read that does
-// not wait, on a healthy line) and, when the line is unsettled or a line is still arriving, what
-// comes until the line falls quiet.
+  private:
+    bool arMode_;
+    LineState& line_;
+    QByteArray current_;
+    QByteArray kept_;
+    bool overlong_ = false;
+    bool open_ = false;
+};
+
+// Takes what the line holds before a command is written: everything received so far, however
+// much (reads that do not wait; on a healthy line one empty read), then, when the line is
+// unsettled or a line is still arriving, what comes until the line falls quiet or the wait's
+// bound is reached.
 QByteArray settle(SerialPort& port, LineState& line, bool arMode) {
-    ReadBudget budget = kSettleBudget;
-    QByteArray got;
+    StaleLines stale(arMode, line);
+    QElapsedTimer clock;
+    clock.start();
     for (QByteArray chunk = port.read(); !chunk.isEmpty(); chunk = port.read()) {
-        got += chunk;
-        budget.characters -= static_cast<int>(chunk.size());
-        if (budget.characters <= 0) {
+        for (char c : chunk) {
+            stale.take(c);
+        }
+        if (clock.hasExpired(kSettleMostMs)) {
             break;
         }
     }
-    if (line.unsettled || (!got.isEmpty() && !got.endsWith('\r'))) {
-        readCharacters(port, ReadLimits{}, budget, [&got](char c) {
-            got += c;
-            return false;
+    if (line.unsettled || stale.open()) {
+        ReadBudget budget = kSettleBudget;
+        readCharacters(port, ReadLimits{}, budget, [&stale, &clock](char c) {
+            stale.take(c);
+            return clock.hasExpired(kSettleMostMs);
         });
     }
     line.unsettled = false;
-    return keepAutoResponses(got, arMode, line);
+    return stale.finish();
+}
+
+// The command was answered. A reply that may itself have been a missing answer, or that leaves
+// one on its way, leaves the line unsettled.
+void markAnswered(LineState& line, bool answerOnItsWay) {
+    line.unsettled = answerOnItsWay || line.owed;
+    line.owed = false;
+}
+
+void markUnanswered(LineState& line) {
+    line.unsettled = true;
+    line.owed = true;
+    ++line.unanswered;
 }
 
 enum class Attempt {
@@ -154,15 +203,13 @@ ExchangeResult exchange(SerialPort& port, LineState& line, const QString& addres
                 // An unanswered earlier attempt, or a reply taken from an earlier report, leaves
                 // an answer on its way; a reply that may have been a missing answer leaves this
                 // command's own.
-                line.unsettled = i > 0 || a == Attempt::Early || line.owed;
-                line.owed = false;
+                markAnswered(line, i > 0 || a == Attempt::Early);
                 result.status = ExchangeResult::Status::Reply;
                 return result;
             }
             line.unsettled = true;
         }
-        line.owed = true;
-        ++line.unanswered;
+        markUnanswered(line);
         result.status = ExchangeResult::Status::NoReply;
         result.text.clear();
     } catch (const PortError& e) {
@@ -172,4 +219,18 @@ ExchangeResult exchange(SerialPort& port, LineState& line, const QString& addres
         result.error = e.description();
     }
     return result;
+}
+
+void beginOwnExchange(SerialPort& port, LineState& line) {
+    try {
+        settle(port, line, false);
+    } catch (const PortError&) {
+        line.unsettled = true;
+        throw;
+    }
+    ++line.exchanges;
+}
+
+void endOwnExchange(LineState& line, bool answered) {
+    answered ? markAnswered(line, false) : markUnanswered(line);
 }

@@ -50,3 +50,11 @@ struct LineState {
 // strip the "#" prefix. Shows nothing and owns no window state; each window's policy builds on it.
 ExchangeResult exchange(SerialPort& port, LineState& line, const QString& address,
                         const QString& command, const ExchangeOptions& options = {});
+
+// For an exchange that reads its reply itself (the main window's terminal pane shows the line as
+// it comes): before the write, the line is settled as for every exchange (what it holds is
+// dropped, and after an unanswered command the line is first given time to fall quiet)...
+void beginOwnExchange(SerialPort& port, LineState& line);
+// ... and after the read, the line state learns whether the command was answered, so that a late
+// answer is never taken for a later command's reply.
+void endOwnExchange(LineState& line, bool answered);

@@ -41,6 +41,8 @@ class MainPolicy {
     // The window has (re)opened its port: whatever the line holds belongs to no command.
     void lineOpened() { line_.unsettled = true; }
     const LineState& line() const { return line_; }
+    // For the terminal pane, which reads its replies itself but shares the line's state.
+    LineState& line() { return line_; }
     // The last SendReceive got a reply (as opposed to silence or a port failure).
     bool lastAnswered() const { return lastAnswered_; }
 

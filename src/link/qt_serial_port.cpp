@@ -64,7 +64,11 @@ LineSettings parseSettings(const QString& text) {
 
 }  // namespace
 
-QtSerialPort::QtSerialPort() = default;
+// Reading is by polling, between exchanges too, and a device may stream while nothing is read:
+// past this much the port leaves the rest in the system's own small buffer instead of growing.
+QtSerialPort::QtSerialPort() {
+    port_.setReadBufferSize(64 * 1024);
+}
 
 QtSerialPort::~QtSerialPort() {
     if (port_.isOpen()) {

@@ -42,22 +42,18 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
     connect(Chart, &QToolButton::toggled, this, &MainControlForm::showChart);
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &MainControlForm::Timer1_Timer);
-    connect(comm.SelectedDeviceID, &QComboBox::activated, this, [this] {
-        BusyScope busy(session_.busy);
-        identification_.SelectedDeviceID_Click();
-    });
-    connect(ManualTerminal, &QToolButton::clicked, this, &MainControlForm::ManualTerminal_Click);
-    connect(Setup, &QToolButton::clicked, this, &MainControlForm::Setup_Click);
-    connect(Command2, &QPushButton::clicked, this, &QDialog::close);
+    // Each press waits for the tick or handler under way; closing too, so that the port is not
+    // closed in the middle of an exchange.
+    const auto onPress = [this](auto* sender, auto signal, void (MainControlForm::*handler)()) {
+        connect(sender, signal, this, [this, handler] { pressed(handler); });
+    };
+    onPress(comm.SelectedDeviceID, &QComboBox::activated, &MainControlForm::SelectedDeviceID_Click);
+    onPress(ManualTerminal, &QToolButton::clicked, &MainControlForm::ManualTerminal_Click);
+    onPress(Setup, &QToolButton::clicked, &MainControlForm::Setup_Click);
+    onPress(Command2, &QPushButton::clicked, &MainControlForm::Command2_Click);
     // toggled, not clicked: a change the polling cycle makes runs the handler too, inside its tick.
-    connect(control.EnableStat, &QCheckBox::toggled, this, [this] {
-        BusyScope busy(session_.busy);
-        enables_.EnableStat_Click();
-    });
-    connect(latch.EnableLatch, &QCheckBox::toggled, this, [this] {
-        BusyScope busy(session_.busy);
-        enables_.EnableLatch_Click();
-    });
+    onPress(control.EnableStat, &QCheckBox::toggled, &MainControlForm::EnableStat_Click);
+    onPress(latch.EnableLatch, &QCheckBox::toggled, &MainControlForm::EnableLatch_Click);
     buildLayout();
     // Enter in an entry must not press a button: a dialog presses its first push button on Enter,
     // which here would reset the position counter or close the window.
@@ -174,7 +170,37 @@ void MainControlForm::Timer1_Timer() {
         const StopKey::TickScope tick(stopKey_);
         poller_.tick();
     }
-    stopKey_.releaseHeldInput();
+    session_.runWaiting();
+}
+
+// A change the polling cycle makes to a control runs its handler at once, as part of the tick;
+// everything else is a press, run once the session is free.
+void MainControlForm::pressed(void (MainControlForm::*handler)()) {
+    if (session_.displaying) {
+        const BusyScope busy(session_.busy);
+        (this->*handler)();
+        return;
+    }
+    session_.runWhenFree([this, handler] {
+        const BusyScope busy(session_.busy);
+        (this->*handler)();
+    });
+}
+
+void MainControlForm::SelectedDeviceID_Click() {
+    identification_.SelectedDeviceID_Click();
+}
+
+void MainControlForm::Command2_Click() {
+    close();
+}
+
+void MainControlForm::EnableStat_Click() {
+    enables_.EnableStat_Click();
+}
+
+void MainControlForm::EnableLatch_Click() {
+    enables_.EnableLatch_Click();
 }
 
 void MainControlForm::keyPressEvent(QKeyEvent* event) {
@@ -209,7 +235,6 @@ void MainControlForm::showChild(QDialog& child) {
 }
 
 void MainControlForm::ManualTerminal_Click() {
-    BusyScope busy(session_.busy);
     TerminalForm window(services_, this);
     const ConnectionValues& v = session_.values;
     window.values.ComPortStatus = v.ComPortStatus;
@@ -220,7 +245,6 @@ void MainControlForm::ManualTerminal_Click() {
 }
 
 void MainControlForm::Setup_Click() {
-    BusyScope busy(session_.busy);
     SetupParameters window(services_, this);
     window.values() = session_.values;  // ComPortStatus, ComStatus, ComAddress, port, baud
     showChild(window);

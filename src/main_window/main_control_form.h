@@ -78,8 +78,14 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
     void buildLayout();
     void showChart(bool shown);
     void keepOnScreen();
+    // Runs a press's handler once the session is free (see MainSession::runWhenFree).
+    void pressed(void (MainControlForm::*handler)());
+    void SelectedDeviceID_Click();
     void ManualTerminal_Click();
     void Setup_Click();
+    void Command2_Click();
+    void EnableStat_Click();
+    void EnableLatch_Click();
 
     // MainLinkHost
     void tell(const QString& message) override;

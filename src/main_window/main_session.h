@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -20,6 +21,9 @@ class MainSession {
     QString PreviousCommand;
     // True while a handler or a tick runs; a tick that finds it set returns at once.
     bool busy = false;
+    // True while the polling cycle itself sets a control (the enable check boxes): the handler
+    // that change runs is part of the tick, not a press.
+    bool displaying = false;
     // Runs before every exchange of SendReceive (the window's stop key).
     std::function<void()> beforeExchange;
 
@@ -34,9 +38,22 @@ class MainSession {
     bool ARMode() const { return policy_.ARMode; }
     void setARMode(bool on) { policy_.ARMode = on; }
 
+    // Runs work now when the session is free, else once it is: after the tick or handler under
+    // way, in the order it came. Every press goes through here, whatever its source (mouse,
+    // keyboard, an accessibility action, a program's click()), so that none is dropped and none
+    // starts line traffic in the middle of another's exchanges.
+    void runWhenFree(std::function<void()> work);
+    // Runs what waits, oldest first, as long as the session stays free.
+    void runWaiting();
+    // Forgets what waits: a stop was pressed, and a press made before it must not start the axis
+    // after it.
+    void dropWaiting() { waiting_.clear(); }
+
   private:
     std::unique_ptr<SerialPort> port_;
     MainPolicy policy_;
+    std::deque<std::function<void()>> waiting_;
+    bool running_ = false;  // runWaiting() is under way further up the stack
 };
 
 // Marks the session busy for the life of a handler or tick, and restores the previous state, so

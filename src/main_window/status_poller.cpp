@@ -26,8 +26,12 @@ void StatusPoller::buildQueries(StatusPanel& status, LatchPanel& latch) {
             return true;
         };
     };
+    // A decoded reply may tick an enable box, whose handler then runs as part of this tick.
     const auto coded = [this](bool (StatusView::*show)(const QString&)) {
-        return [this, show](const QString& reply) { return (view_.*show)(reply); };
+        return [this, show](const QString& reply) {
+            const BusyScope displaying(session_.displaying);
+            return (view_.*show)(reply);
+        };
     };
     using F = PollSample::Field;
     counters_ = {{"EX", sampled(F::Encoder, text(status.Enc))},

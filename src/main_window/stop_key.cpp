@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
+#include <memory>
 
 #include "main_window/main_session.h"
 
@@ -19,8 +21,8 @@ StopKey::~StopKey() {
 void StopKey::pressed() {
     if (session_.busy) {
         pending_ = true;
-        // A click that came before the stop (a jog, a move) must not start the axis after it.
-        held_.clear();
+        // A press that came before the stop (a jog, a move) must not start the axis after it.
+        session_.dropWaiting();
         return;
     }
     BusyScope busy(session_.busy);
@@ -50,16 +52,6 @@ void StopKey::sendAbort() {
     }
 }
 
-void StopKey::releaseHeldInput() {
-    auto held = std::move(held_);
-    held_.clear();
-    for (auto& [receiver, event] : held) {
-        if (receiver) {
-            QCoreApplication::sendEvent(receiver, event.get());
-        }
-    }
-}
-
 bool StopKey::eventFilter(QObject* watched, QEvent* event) {
     // Only input the window system hands to a window while a tick lets input in; an event loop
     // opened meanwhile (a message box) gets its input as usual.
@@ -73,6 +65,12 @@ bool StopKey::eventFilter(QObject* watched, QEvent* event) {
     if (escape && watched == window_.windowHandle()) {
         return false;
     }
-    held_.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
+    // Handed on when the session is free, in its place among the presses that wait.
+    session_.runWhenFree(
+        [receiver = QPointer<QObject>(watched), held = std::shared_ptr<QEvent>(event->clone())] {
+            if (receiver) {
+                QCoreApplication::sendEvent(receiver, held.get());
+            }
+        });
     return true;
 }

@@ -1,10 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
-#include <memory>
-#include <utility>
-#include <vector>
 
 class MainSession;
 class QWidget;
@@ -15,8 +11,9 @@ class QWidget;
 // Exchanges block the window, so a key pressed during a polling tick would wait for the whole
 // tick. Instead, between the tick's exchanges the input that has come meanwhile is let in: a
 // press of Escape in this window reaches it and its "ABORT" goes out before the tick's next
-// exchange; all other input (clicks, typing, closing) is held and handed on, in order, once the
-// tick has ended, as if it had come then. Escape during a handler goes out right after it.
+// exchange; all other input (clicks, typing, closing) is held and handed on, in order with the
+// presses that wait (MainSession::runWhenFree), once the tick has ended, as if it had come then.
+// Escape during a handler goes out right after it.
 class StopKey : public QObject {
     Q_OBJECT
   public:
@@ -28,7 +25,7 @@ class StopKey : public QObject {
     // Run by the session before each of its exchanges.
     void beforeExchange();
 
-    // Marks a polling tick for its lifetime; after it, releaseHeldInput() hands on what waited.
+    // Marks a polling tick for its lifetime.
     class TickScope {
       public:
         explicit TickScope(StopKey& key) : key_(key) { key_.inTick_ = true; }
@@ -39,7 +36,6 @@ class StopKey : public QObject {
       private:
         StopKey& key_;
     };
-    void releaseHeldInput();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,5 +49,4 @@ class StopKey : public QObject {
     bool inTick_ = false;
     bool pending_ = false;
     int peekLevel_ = -1;  // the thread's event loop level while input is let in, else -1
-    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
 };

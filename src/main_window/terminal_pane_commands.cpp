@@ -71,7 +71,7 @@ void TerminalPaneCommands::sendLine() {
     if (line.isEmpty()) {
         return;
     }
-    runUserHandler(session_, [this, &line] {
+    runUserHandler(session_, [this, line] {
         try {
             exchangeLine(line);
         } catch (const PortError& e) {
@@ -84,7 +84,9 @@ void TerminalPaneCommands::sendLine() {
 
 void TerminalPaneCommands::exchangeLine(const QString& line) {
     SerialPort& port = session_.port();
+    LineState& state = session_.policy().line();
     const QString address = pane_.DeviceIDComboTerminal->currentText();
+    beginOwnExchange(port, state);
     port.write(commandFrame(address, line));
     session_.PreviousCommand = line;
     if (const int ms = commandDelayMs(line); ms > 0) {
@@ -93,9 +95,11 @@ void TerminalPaneCommands::exchangeLine(const QString& line) {
     pane_.SendTerminalText->clear();
     pane_.ReceiveTerminalText->clear();
     if (address == QLatin1String("00")) {
-        // Every device hears a broadcast and none answers it.
+        // Every device hears a broadcast and none answers it: nothing is owed.
         pane_.ReceiveTerminalText->setText(QStringLiteral("BROADCAST SENT!"));
         return;
     }
-    pane_.ReceiveTerminalText->setText(readPaneReply(port).value_or(QStringLiteral("NO REPLY!")));
+    const std::optional<QString> reply = readPaneReply(port);
+    endOwnExchange(state, reply.has_value());
+    pane_.ReceiveTerminalText->setText(reply.value_or(QStringLiteral("NO REPLY!")));
 }

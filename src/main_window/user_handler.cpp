@@ -4,15 +4,13 @@
 
 #include "main_window/main_session.h"
 
-void runUserHandler(MainSession& session, const std::function<void()>& handler) {
-    if (session.busy) {
-        return;
-    }
-    BusyScope busy(session.busy);
-    if (!session.values.ComStatus) {
-        return;
-    }
-    handler();
+void runUserHandler(MainSession& session, std::function<void()> handler) {
+    session.runWhenFree([&session, handler = std::move(handler)] {
+        BusyScope busy(session.busy);
+        if (session.values.ComStatus) {
+            handler();
+        }
+    });
 }
 
 void onClick(QAbstractButton* button, MainSession& session, std::function<void()> handler) {

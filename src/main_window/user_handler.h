@@ -7,10 +7,11 @@
 class MainSession;
 class QAbstractButton;
 
-// Runs a user handler: never inside another handler or a tick (a message box's nested event loop
-// could otherwise start one), marked busy for its whole run, and not at all while the device is
-// not communicating.
-void runUserHandler(MainSession& session, const std::function<void()>& handler);
+// Runs a user handler: never inside another handler or a tick (a message box's nested event loop,
+// or an accessibility press delivered while a tick lets Escape in, could otherwise start one) but
+// after it, in the order pressed; marked busy for its whole run, and not at all while the device
+// is not communicating when its turn comes. What the handler needs must be captured by value.
+void runUserHandler(MainSession& session, std::function<void()> handler);
 
 // Connects a button's click to a user handler run as above.
 void onClick(QAbstractButton* button, MainSession& session, std::function<void()> handler);

@@ -1,5 +1,6 @@
 #include "widgets/device_window.h"
 
+#include <QKeyEvent>
 #include <QTimer>
 
 void DeviceWindow::load() {
@@ -34,4 +35,12 @@ void DeviceWindow::done(int result) {
 void DeviceWindow::closeEvent(QCloseEvent* event) {
     unload();
     QDialog::closeEvent(event);
+}
+
+void DeviceWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -4,7 +4,8 @@
 
 // A window that talks to the device. Its load runs once, after the window was first shown, so
 // that it is painted before any waiting on the line; its unload runs once, however the window
-// ends (a button, the frame, Escape, or its destruction), so its port is always released.
+// ends (a button, the frame, or its destruction), so its port is always released. Escape does
+// not close it: a dialog's Escape would throw away edits not yet downloaded or saved.
 class DeviceWindow : public QDialog {
     Q_OBJECT
   public:
@@ -24,6 +25,7 @@ class DeviceWindow : public QDialog {
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     bool loaded_ = false;

@@ -104,18 +104,59 @@ TEST_F(ExchangeTest, NoAnswerIsTakenForALaterCommandsReply) {
         bool arMode;
         QString first;  // what the first command ("ID") gets; "" for no reply
         quint64 unanswered, dropped;
+        qint64 lastMs;  // what the third command takes: more when the line was not settled
+        bool pacing = false;
+        int pauseMs = 0;  // time passing after the first command
     } cases[] = {
-        {"answer 150 ms late", {{"ID", 150, 1}}, {}, false, "", 1, 1},
-        {"answer 190 ms late", {{"ID", 190, 1}}, {}, false, "", 1, 1},
-        {"late, re-sent", {{"ID", 150, 1}}, {}, true, "Stepvane-CAN", 0, 1},
-        {"two lines for one command", {}, {"A\rB\r"}, false, "A", 0, 1},
-        {"a line cut short", {}, {"12"}, false, "", 1, 0},
-        {"report after the reply", {}, {"A\r$77STOP\r"}, true, "A", 0, 0},
-        {"report, mode off", {}, {"A\r$77STOP\r"}, false, "A", 0, 1},
+        {"answer 150 ms late", {{"ID", 150, 1}}, {}, false, "", 1, 1, 0},
+        {"answer 190 ms late", {{"ID", 190, 1}}, {}, false, "", 1, 1, 0},
+        {"late, re-sent", {{"ID", 150, 1}}, {}, true, "Stepvane-CAN", 0, 1, 0},
+        {"two lines for one command", {}, {"A\rB\r"}, false, "A", 0, 1, 0},
+        // No line came that could have been the missing answer: the wait for quiet goes on.
+        {"a line cut short", {}, {"12"}, false, "", 1, 0, 101},
+        {"report after the reply", {}, {"A\r$77STOP\r"}, true, "A", 0, 0, 0},
+        {"report, mode off", {}, {"A\r$77STOP\r"}, false, "A", 0, 1, 0},
+        // A device that streamed: however much waits before a command, none of it is a reply.
+        {"3000 characters after the reply",
+         {},
+         {"A\r" + QByteArray(3000, 'x')},
+         false,
+         "A",
+         0,
+         1,
+         0},
+        {"600 lines after the reply",
+         {},
+         {"A\r" + QByteArray("B\r").repeated(600)},
+         true,
+         "A",
+         0,
+         600,
+         0},
+        {"a report among 3000 characters",
+         {},
+         {"A\r" + QByteArray(3000, 'x') + "\r$77STOP\r" + QByteArray(3000, 'y')},
+         true,
+         "A",
+         0,
+         2,
+         0},
+        // A line still arriving when the next command is due is let end first.
+        {"a line still arriving",
+         {},
+         {"A\r" + QByteArray(200, 'y') + "\r"},
+         false,
+         "A",
+         0,
+         1,
+         12,
+         true,
+         5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         open();
+        hub->pacing = c.pacing;
         device->faults.late = c.late;
         device->faults.rawReplies = c.raw;
         const ExchangeOptions options{c.arMode, c.arMode ? 2 : 1};
@@ -123,8 +164,10 @@ TEST_F(ExchangeTest, NoAnswerIsTakenForALaterCommandsReply) {
         EXPECT_EQ(first.status, c.first.isEmpty() ? Status::NoReply : Status::Reply);
         EXPECT_EQ(first.text, c.first);
         device->faults.rawReplies.clear();
+        hub->advanceUs(qint64{c.pauseMs} * 1000);
         EXPECT_EQ(run("VER", options).text, device->version);
         EXPECT_EQ(run("DN", options).text, "KRB07");
+        EXPECT_EQ(elapsedMs, c.lastMs);
         EXPECT_EQ(line.exchanges, 3U);
         EXPECT_EQ(line.unanswered, c.unanswered);
         EXPECT_EQ(line.staleDropped, c.dropped);

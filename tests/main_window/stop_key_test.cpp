@@ -1,7 +1,9 @@
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QWindow>
 
 #include "main_window/main_form_fixture.h"
@@ -93,6 +95,39 @@ TEST_F(StopKeyTest, EscapeDuringATickGoesOutWhenTheExchangeUnderWayEnds) {
         EXPECT_EQ(tickWith(during, events), lines) << what;
         EXPECT_TRUE(form->isVisible()) << what;
     }
+}
+
+// Every press made while a tick runs is carried out once, in the order made, after the tick:
+// an accessibility "press" (a screen reader's; Qt clicks the button from a timer), a key typed
+// into the terminal pane and a mouse click. None is dropped, and none cuts into the tick.
+TEST_F(StopKeyTest, PressesFromEverySourceRunOnceInOrderAfterTheTick) {
+    QApplication::setActiveWindow(form.get());
+    form->terminal.SendTerminalText->setFocus();
+    form->terminal.SendTerminalText->setText("VER");
+    rig.hub.afterLine = [this](const QByteArray& written) {
+        if (written == "@05AR") {
+            QAccessibleInterface* button =
+                QAccessible::queryAccessibleInterface(form->control.JOGP);
+            ASSERT_NE(button, nullptr);
+            button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            // Long enough for the button's click timer to be due when the tick next lets input in.
+            QThread::msleep(150);
+        } else if (written == "@05EX") {
+            QCoreApplication::postEvent(form->windowHandle(),
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {}));
+        } else if (written == "@05PX") {
+            for (QEvent* e : click(form->control.RSTOP)) {
+                QCoreApplication::postEvent(form->windowHandle(), e);
+            }
+        }
+    };
+    form->session().PollStep = 4;
+    form->Timer1_Timer();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rig.takeLines(), framed("05", {"AR", "EX", "PX", "LTS", "SYNS", "CUR"}) +
+                                   withProfile({"J+"}) + framed("05", {"VER"}) +
+                                   withProfile({"STOP"}));
+    EXPECT_EQ(form->terminal.ReceiveTerminalText->text(), "V340");
 }
 
 }  // namespace

@@ -65,16 +65,39 @@ TEST_F(TerminalPaneTest, SilenceReplacesAPartialReplyAfterTheCommandsWait) {
     qint64 took = enter("VER");
     EXPECT_EQ(reply(), "NO REPLY!");
     EXPECT_TRUE(took >= 500 && took < 505) << took;
-    device->faults.replyDelayMs = 80;  // the wait comes before the reading and covers the delay
+    // The wait comes before the reading and covers the delay; after the unanswered command the
+    // line is first given its silence limit (101 ms) to fall quiet.
+    device->faults.replyDelayMs = 80;
     took = enter("SR=1");
     EXPECT_NE(reply(), "NO REPLY!");
-    EXPECT_TRUE(took >= 1000 && took < 1002) << took;
+    EXPECT_TRUE(took >= 1101 && took < 1103) << took;
     device->faults.noCR = true;  // a stream that never ends its line is cut off too
     device->faults.endless = true;
     EXPECT_LT(enter("VER"), 4000);
     EXPECT_EQ(reply(), "NO REPLY!");
     EXPECT_TRUE(values().ComStatus);
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
+}
+
+// The pane's command goes through the line's state like every exchange: an answer that comes
+// after the pane stopped waiting is dropped, and the next ticks each get their own reply.
+TEST_F(TerminalPaneTest, ALateAnswerToAPaneCommandIsNoLaterCommandsReply) {
+    enter("PX=1234");
+    enter("EX=77");
+    device->faults.late = {{"PX", 600, 1}};
+    const qint64 took = enter("PX");
+    EXPECT_TRUE(took >= 500 && took < 505) << took;
+    EXPECT_EQ(reply(), "NO REPLY!");
+    for (int tick = 0; tick < 2; ++tick) {
+        form->session().PollStep = 1;
+        form->Timer1_Timer();
+        EXPECT_EQ(form->status.Pos->text(), "1234") << tick;
+        EXPECT_EQ(form->status.Enc->text(), "77") << tick;
+        EXPECT_FALSE(form->session().ARMode()) << tick;
+    }
+    const LineState& line = form->session().policy().line();
+    EXPECT_EQ(line.unanswered, 1U);
+    EXPECT_EQ(line.staleDropped, 1U);
 }
 
 }  // namespace

@@ -107,13 +107,17 @@ TEST_F(TerminalFormTest, TheWindowOwnsItsPortWhileItIsOpen) {
     const std::function<void(TerminalForm&)> ways[] = {
         [](TerminalForm& f) { f.Close->click(); },
         [](TerminalForm& f) { f.close(); },  // the window's frame
-        [](TerminalForm& f) { QTest::keyClick(f.SendText, Qt::Key_Escape); },
     };
     for (const auto& closeIt : ways) {
         open({"01", "19200", 2, true, false});
         enter("VER");
         EXPECT_EQ(form->logText(), ">@01VER\r\n<V340\r\n");
         EXPECT_EQ(rig.hub.open_, QSet<int>{2});
+        // Escape is no way out: the window and its log stay.
+        QTest::keyClick(form->SendText, Qt::Key_Escape);
+        QTest::keyClick(form.get(), Qt::Key_Escape);
+        EXPECT_TRUE(form->isVisible() && rig.hub.open_ == QSet<int>{2});
+        EXPECT_EQ(form->logText(), ">@01VER\r\n<V340\r\n");
         closeIt(*form);
         EXPECT_TRUE(!form->isVisible() && rig.hub.open_.isEmpty());
     }
