@@ -1,5 +1,6 @@
-// Each file the program writes, saved over an existing file while the save fails: the old file
-// must come through whole, the window must say what it promises, and the next save must work.
+// Each document the program writes, saved over an existing file while the save fails: the old
+// file must come through whole, the window must say what it promises, and the next save must work.
+// A recording is a log instead: it must keep every whole row it wrote.
 #include <gtest/gtest.h>
 
 #include <spawn.h>
