@@ -47,11 +47,13 @@ void BenchWindow::chartAndRecord(const QString& path) {
 }
 
 qint64 BenchWindow::endRecording(const QString& path) {
+    // A recording that a failed write stopped keeps its file, so the file alone does not show it.
+    const bool recording = form.chart->RecordChart->text() == QLatin1String("Stop");
     const qsizetype told = prompter.messages().size();
     form.chart->finishRecording();
     const QStringList messages = prompter.messages();
     QFile file(path);
-    if (messages.size() > told || !file.open(QIODevice::ReadOnly)) {
+    if (!recording || messages.size() > told || !file.open(QIODevice::ReadOnly)) {
         fprintf(stderr, "recording not saved: %s\n",
                 messages.value(messages.size() - 1).toLocal8Bit().constData());
         return -1;

@@ -2,13 +2,13 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <csignal>
 
 #include "cli/cli_common.h"
 #include "device/identification.h"
 #include "device/status_cycle.h"
 #include "link/messages.h"
+#include "link/recording_file.h"
 
 namespace {
 
@@ -275,17 +275,32 @@ int runMonitor(const QStringList& args) {
     }
     const QString csvPath = cl.parser.value(csv);
     const bool csvToStdout = csvPath == QLatin1String("-");
-    QSaveFile csvFile(csvPath);
-    if (!csvPath.isEmpty() && !csvToStdout && !csvFile.open(QIODevice::WriteOnly)) {
-        throw CliError{kExitUsage,
-                       QStringLiteral("cannot write %1: %2").arg(csvPath, csvFile.errorString())};
+    const bool csvToFile = !csvPath.isEmpty() && !csvToStdout;
+    // Each row goes into the file as it comes; a failed write stops the monitor with the rows
+    // the file keeps.
+    RecordingFile csvFile;
+    if (csvToFile) {
+        if (const auto reason = csvFile.open(csvPath)) {
+            throw CliError{kExitUsage, QStringLiteral("cannot write %1: %2").arg(csvPath, *reason)};
+        }
     }
-    const auto writeCsv = [&](const QString& row) {
+    const auto csvStopped = [&](const std::optional<QString>& reason) {
+        if (reason) {
+            out.error(recordingStoppedMessage(csvPath, *reason, csvFile.rows()));
+        }
+        return reason.has_value();
+    };
+    // False when the row could not be written.
+    const auto writeCsv = [&](const QString& row, bool header) {
         if (csvToStdout) {
             out.line(row);
-        } else if (!csvPath.isEmpty()) {
-            csvFile.write((row + QStringLiteral("\r\n")).toUtf8());
+            return true;
         }
+        if (!csvToFile) {
+            return true;
+        }
+        const QByteArray line = (row + QStringLiteral("\r\n")).toUtf8();
+        return !csvStopped(header ? csvFile.writeHeader(line) : csvFile.append(line));
     };
 
     LineState line;
@@ -293,11 +308,10 @@ int runMonitor(const QStringList& args) {
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
     StatusCycle cycle(*port, line, id);
-    writeCsv(csvHeader());
     QElapsedTimer clock;
     clock.start();
-    int result = kExitDone;
-    while (stopRequested == 0 &&
+    int result = writeCsv(csvHeader(), true) ? kExitDone : kExitDeviceFailure;
+    while (result == kExitDone && stopRequested == 0 &&
            (limitSeconds <= 0 || clock.elapsed() < qint64(limitSeconds * 1000))) {
         const StatusCycle::Tick tick = cycle.tick();
         const qint64 ms = clock.elapsed();
@@ -306,7 +320,10 @@ int runMonitor(const QStringList& args) {
             result = kExitDeviceFailure;
             break;
         }
-        writeCsv(csvRow(ms, cycle.communicating, cycle.status));
+        if (!writeCsv(csvRow(ms, cycle.communicating, cycle.status), false)) {
+            result = kExitDeviceFailure;
+            break;
+        }
         if (csvToStdout) {
             continue;
         }
@@ -334,9 +351,8 @@ int runMonitor(const QStringList& args) {
         }
         out.line(QStringLiteral("%1 ms  %2").arg(ms, 8).arg(parts.join(QLatin1Char(' '))));
     }
-    if (!csvPath.isEmpty() && !csvToStdout && !csvFile.commit()) {
-        out.error(QStringLiteral("cannot write %1: %2").arg(csvPath, csvFile.errorString()));
-        return kExitUsage;
+    if (csvStopped(csvFile.close())) {
+        return kExitDeviceFailure;
     }
     return result;
 }

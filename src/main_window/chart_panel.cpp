@@ -175,8 +175,8 @@ void ChartPanel::take(const PollSample& sample) {
     if (!recorder_.recording()) {
         return;
     }
-    if (const auto reason = recorder_.add(sample)) {
-        recordingFailed(recorder_.path(), *reason);
+    if (const auto message = recorder_.add(sample)) {
+        recordingStopped(*message);
     }
 }
 
@@ -254,8 +254,8 @@ void ChartPanel::startRecording() {
     if (!path || path->isEmpty()) {
         return;
     }
-    if (const auto reason = recorder_.start(*path)) {
-        recordingFailed(*path, *reason);
+    if (const auto message = recorder_.start(*path)) {
+        recordingStopped(*message);
         return;
     }
     RecordChart->setText(QStringLiteral("Stop"));
@@ -268,8 +268,8 @@ void ChartPanel::finishRecording() {
     }
     const QString path = recorder_.path();
     const qint64 rows = recorder_.rows();
-    if (const auto reason = recorder_.finish()) {
-        recordingFailed(path, *reason);
+    if (const auto message = recorder_.finish()) {
+        recordingStopped(*message);
         return;
     }
     RecordChart->setText(QStringLiteral("Record..."));
@@ -278,14 +278,12 @@ void ChartPanel::finishRecording() {
     showRecordState();
 }
 
-// The recording has ended without a file; an old file of that name is as it was.
-void ChartPanel::recordingFailed(const QString& path, const QString& reason) {
-    recorder_.cancel();
+// The recording has ended on a failure; the message says what the file holds.
+void ChartPanel::recordingStopped(const QString& message) {
     RecordChart->setText(QStringLiteral("Record..."));
-    lastRecording_ = QStringLiteral("Recording failed, nothing saved");
+    lastRecording_ = message;
     showRecordState();
-    prompter_.info(QStringLiteral("Recording failed, nothing saved: %1: %2")
-                       .arg(QDir::toNativeSeparators(path), reason));
+    prompter_.info(message);
 }
 
 void ChartPanel::showRecordState() {

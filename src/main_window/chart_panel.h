@@ -36,7 +36,7 @@ class ChartPanel : public QWidget {
 
     const SampleHistory& history() const { return history_; }
     QLineSeries* series(PollSample::Field field) const;
-    // Ends a recording under way and puts its file in place; the window is closing.
+    // Ends a recording under way; its file keeps its rows. The window is closing.
     void finishRecording();
     // Draws the history's newest span (the timer does this four times a second while shown).
     void redraw();
@@ -53,7 +53,7 @@ class ChartPanel : public QWidget {
     void pauseToggled(bool paused);
     void Record_Click();
     void startRecording();
-    void recordingFailed(const QString& path, const QString& reason);
+    void recordingStopped(const QString& message);
     void showRecordState();
     qint64 spanMs() const;
 

@@ -1,6 +1,6 @@
 #include "main_window/csv_recorder.h"
 
-#include "link/whole_file.h"
+#include <QDir>
 
 QByteArray csvHeader() {
     return "time_ms,position,encoder,speed,status,inputs,outputs\r\n";
@@ -17,48 +17,31 @@ QByteArray csvRow(const PollSample& sample, qint64 startMs) {
     return row + "\r\n";
 }
 
-CsvRecorder::CsvRecorder() = default;
-CsvRecorder::~CsvRecorder() = default;
-
 std::optional<QString> CsvRecorder::start(const QString& path) {
-    cancel();
-    auto file = std::make_unique<WholeFileWriter>(path);
-    if (auto reason = file->open()) {
-        return reason;
+    if (const auto reason = file_.open(path)) {
+        return QStringLiteral("Recording failed, nothing saved: %1: %2")
+            .arg(QDir::toNativeSeparators(path), *reason);
     }
-    if (auto reason = file->append(csvHeader())) {
-        return reason;
-    }
-    file_ = std::move(file);
-    path_ = path;
-    rows_ = 0;
-    return std::nullopt;
+    return stopped(file_.writeHeader(csvHeader()));
 }
 
 std::optional<QString> CsvRecorder::add(const PollSample& sample) {
-    if (!file_) {
+    if (!file_.isOpen()) {
         return std::nullopt;
     }
-    if (rows_ == 0) {
+    if (file_.rows() == 0) {
         startMs_ = sample.ms;
     }
-    if (auto reason = file_->append(csvRow(sample, startMs_))) {
-        cancel();
-        return reason;
-    }
-    ++rows_;
-    return std::nullopt;
+    return stopped(file_.append(csvRow(sample, startMs_)));
 }
 
 std::optional<QString> CsvRecorder::finish() {
-    if (!file_) {
-        return std::nullopt;
-    }
-    auto reason = file_->commit();
-    file_.reset();
-    return reason;
+    return stopped(file_.close());
 }
 
-void CsvRecorder::cancel() {
-    file_.reset();
+std::optional<QString> CsvRecorder::stopped(const std::optional<QString>& reason) const {
+    if (!reason) {
+        return std::nullopt;
+    }
+    return recordingStoppedMessage(QDir::toNativeSeparators(file_.path()), *reason, file_.rows());
 }

@@ -2,12 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
-#include <memory>
 #include <optional>
 
+#include "link/recording_file.h"
 #include "main_window/poll_feed.h"
-
-class WholeFileWriter;
 
 // The first line of a recording.
 QByteArray csvHeader();
@@ -15,32 +13,26 @@ QByteArray csvHeader();
 // speed, status word, inputs and outputs in decimal; a value not known yet is an empty field.
 QByteArray csvRow(const PollSample& sample, qint64 startMs);
 
-// Streams polled samples to a CSV file, row by row, as they come. The file appears at its path
-// only when the recording is finished whole: until then, and for good after a failed write (the
-// disk filled up), an old file of that name stays as it was. Memory does not grow with the
-// recording's length.
+// Writes polled samples to a CSV file, one row the moment each comes (see RecordingFile): after
+// a kill, a crash or a full disk the file holds every row written, none cut short.
 class CsvRecorder {
   public:
-    CsvRecorder();
-    ~CsvRecorder();
-
-    // Starts a recording into path, header first; the system's reason when that failed.
+    // Starts a recording into path, header first. On a failure, what to tell the user: the file
+    // could not be opened (it is untouched), or the header did not fit (it is kept empty).
     std::optional<QString> start(const QString& path);
     // Writes the sample's row; the first sample's time counts as 0. On a failure the recording
-    // ends without a file and the reason comes back.
+    // stops with the rows written before, and what to tell the user comes back.
     std::optional<QString> add(const PollSample& sample);
-    // Ends the recording and puts the file in place; the reason when that failed.
+    // Ends the recording; the file keeps its rows. What to tell the user when closing failed.
     std::optional<QString> finish();
-    // Ends the recording without a file.
-    void cancel();
 
-    bool recording() const { return file_ != nullptr; }
-    QString path() const { return path_; }
-    qint64 rows() const { return rows_; }
+    bool recording() const { return file_.isOpen(); }
+    QString path() const { return file_.path(); }
+    qint64 rows() const { return file_.rows(); }
 
   private:
-    std::unique_ptr<WholeFileWriter> file_;
-    QString path_;
-    qint64 rows_ = 0;
+    std::optional<QString> stopped(const std::optional<QString>& reason) const;
+
+    RecordingFile file_;
     qint64 startMs_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "main_window/chart_panel.h"
 #include "main_window/main_form_fixture.h"
 #include "support/file_faults.h"
+#include "support/qt_printers.h"
 
 namespace {
 
@@ -127,6 +128,44 @@ TEST_F(ChartTest, TheChartKeepsPeaksAndShowsItsSpan) {
               "-4.44 s\nPosition 90000\nEncoder -\nSpeed -");
 }
 
+// Each column of a thinned chart gives its lowest and highest sample, in the order they came,
+// whichever of the two came first and wherever in the column they lie. The span has two columns
+// (0-49 ms and 50-100 ms); points are seconds before 100 ms.
+TEST_F(ChartTest, EachColumnKeepsItsLowestAndHighestInTimeOrder) {
+    const struct {
+        const char* what;
+        QList<QPoint> samples;  // ms, position
+        QList<QPointF> points;
+    } cases[] = {
+        {"rising",
+         {{0, 1}, {10, 5}, {20, 9}, {60, 4}, {70, 2}},
+         {{-0.1, 1}, {-0.08, 9}, {-0.04, 4}, {-0.03, 2}}},
+        {"falling: the first sample is the highest",
+         {{0, 9}, {10, 5}, {20, 1}, {60, 2}, {70, 4}},
+         {{-0.1, 9}, {-0.08, 1}, {-0.04, 2}, {-0.03, 4}}},
+        {"the highest before the lowest, both inside",
+         {{0, 5}, {10, 9}, {20, 1}, {30, 5}, {60, 3}},
+         {{-0.09, 9}, {-0.08, 1}, {-0.04, 3}}},
+        {"the lowest before the highest, both inside",
+         {{0, 5}, {10, 1}, {20, 9}, {30, 5}, {60, 3}},
+         {{-0.09, 1}, {-0.08, 9}, {-0.04, 3}}},
+        {"a flat column and a single sample",
+         {{0, 7}, {10, 7}, {20, 7}, {30, 7}, {90, -3}},
+         {{-0.1, 7}, {-0.01, -3}}},
+    };
+    for (const auto& c : cases) {
+        SampleHistory history(16);
+        for (const QPoint& at : c.samples) {
+            PollSample s;
+            s.ms = at.x();
+            s.take(PollSample::Position, QString::number(at.y()));
+            history.push(s);
+        }
+        EXPECT_EQ(chartPoints(history, PollSample::Position, {0, 100}, 2, false), c.points)
+            << c.what;
+    }
+}
+
 TEST_F(ChartTest, TheChartOpensBesideThePanelsAndFollowsTheAxis) {
     form->resize(form->sizeHint());  // as on a screen it fits on
     form->show();
@@ -177,10 +216,12 @@ TEST_F(ChartTest, ARecordingHoldsEverySampleOfAMove) {
     EXPECT_EQ(form->chart->RecordChart->text(), "Stop");
     form->Timer1_Timer();
     moveTo("-400");
-    EXPECT_EQ(folderFiles(dir.path()), QStringList()) << "no file before the recording ends";
+    // Every row is in the file before the recording ends; Stop adds nothing.
+    const QByteArray recorded = fileBytes(path);
     form->chart->RecordChart->click();
+    EXPECT_EQ(fileBytes(path), recorded);
 
-    const QList<QByteArray> rows = fileBytes(path).split('\n');
+    const QList<QByteArray> rows = recorded.split('\n');
     ASSERT_EQ(rows.size(), qsizetype(samples.size() + 2));
     EXPECT_EQ(rows[0], "time_ms,position,encoder,speed,status,inputs,outputs\r");
     EXPECT_EQ(rows[1], "0,0,0,,,,\r");  // speed and the words are read on later ticks

@@ -1,5 +1,6 @@
-// Each file the program writes, saved over an existing file while the save fails: the old file
-// must come through whole, the window must say what it promises, and the next save must work.
+// Each document the program writes, saved over an existing file while the save fails: the old
+// file must come through whole, the window must say what it promises, and the next save must work.
+// A recording is a log instead: it must keep every whole row it wrote.
 #include <gtest/gtest.h>
 
 #include <spawn.h>
@@ -81,9 +82,6 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
              "Save Parameters to file failed!\r", "Save Parameters to file done!"},
             {"terminal", "log.txt", &SaveFailureTest::saveLog, ">@05VER\r\n<V340\r\n\r\n",
              "Save Failed! ", "Save Done!"},
-            // Streamed while it runs: the failure shows at the row that met it, and ends it.
-            {"recording", "run.csv", &SaveFailureTest::record, recordingContent(kRows),
-             "Recording failed, nothing saved: ", ""},
         };
     }
 
@@ -125,7 +123,8 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
         return clickSave(form.Command2, path);
     }
 
-    // "Record...", the samples of a short run, then "Stop" unless the recording has ended.
+    // "Record...", the samples of a short run, then "Stop" unless the recording has ended: what
+    // the user saw (the messages, then the button and the status line at the end).
     static constexpr int kRows = 40;
     QStringList record(const QString& path) {
         rig.prompter.clear();
@@ -140,7 +139,7 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
         if (chart.RecordChart->text() == "Stop") {
             chart.RecordChart->click();
         }
-        return rig.prompter.messages();
+        return rig.prompter.messages() << chart.RecordChart->text() << chart.RecordStatus->text();
     }
 
     QStringList clickSave(QPushButton* button, const QString& path) {
@@ -219,6 +218,80 @@ TEST_F(SaveFailureTest, AProgramKilledInTheMiddleOfASaveKeepsTheOldFile) {
                 return std::nullopt;
             });
         }
+    }
+}
+
+// A recording is a log: it goes into the chosen file itself (the file dialog has asked before
+// replacing one), so a full disk ends it with the rows that fitted, whole, and says how many.
+TEST_F(SaveFailureTest, AFullDiskStopsARecordingWithItsWholeRows) {
+    const QByteArray content = recordingContent(kRows);
+    const qint64 header = content.indexOf('\n') + 1;
+    const struct {
+        const char* what;
+        qint64 room;
+        int rowsKept;
+    } cases[] = {
+        {"nothing fits", 0, 0},
+        {"half the header", header / 2, 0},
+        {"the header alone", header, 0},
+        {"the header and half a row", header + 10, 0},
+        {"half the file", content.size() / 2, 20},
+        {"all but the last byte", content.size() - 1, kRows - 1},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("run.csv");
+        ASSERT_TRUE(putFile(path, kOld));
+        QStringList seen;
+        {
+            FileSizeLimit full(c.room);
+            seen = record(path);
+        }
+        const QString message = QString("Recording stopped: %1: File too large; %2 rows kept")
+                                    .arg(path)
+                                    .arg(c.rowsKept);
+        EXPECT_EQ(seen, QStringList({message, "Record...", message})) << c.what;
+        EXPECT_EQ(fileBytes(path), wholeLinesWithin(content, c.room)) << c.what;
+        EXPECT_EQ(fileBytes(path).count('\n'), c.room < header ? 0 : c.rowsKept + 1) << c.what;
+        EXPECT_EQ(folderFiles(dir.path()), QStringList{"run.csv"}) << c.what;
+        EXPECT_EQ(record(path),
+                  QStringList({"Record...", QString("Saved 40 samples to %1").arg(path)}))
+            << c.what << ": the next recording";
+        EXPECT_EQ(fileBytes(path), content) << c.what << ": the next recording";
+    }
+}
+
+// A file that cannot be opened at all is not touched, and the recording never starts.
+TEST_F(SaveFailureTest, ARecordingWhoseFileCannotBeOpenedSavesNothing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("gone/run.csv");
+    EXPECT_EQ(
+        record(path),
+        QStringList({"Recording failed, nothing saved: " + path + ": No such file or directory",
+                     "Record...",
+                     "Recording failed, nothing saved: " + path + ": No such file or directory"}));
+    EXPECT_EQ(folderFiles(dir.path()), QStringList());
+}
+
+// Killed at any moment of a recording, the program leaves the file with every row written
+// before, none cut short. A row goes to the system in one write, which a kill cannot split: the
+// child is stopped inside the write of the row that starts at the given length, then killed.
+TEST_F(SaveFailureTest, AProgramKilledDuringARecordingKeepsEveryRowWritten) {
+    const QByteArray content = kindContent("recording");
+    const qint64 header = content.indexOf('\n') + 1;
+    const qint64 half = wholeLinesWithin(content, content.size() / 2).size();
+    const qint64 allButLast = content.lastIndexOf('\n', content.size() - 2) + 1;
+    for (const qint64 written : {qint64(0), header, half, allButLast}) {
+        const std::string what =
+            "killed after " + std::to_string(written) + " of " + std::to_string(content.size());
+        QTemporaryDir dir;
+        const QString path = dir.filePath("run.csv");
+        ASSERT_TRUE(putFile(path, kOld));
+        EXPECT_EQ(killSaveMidWrite("recording", path, written), written) << what;
+        const QByteArray kept = fileBytes(path);
+        EXPECT_EQ(kept.size(), written) << what;
+        EXPECT_TRUE(kept == content.left(written)) << what;
+        EXPECT_EQ(folderFiles(dir.path()), QStringList{"run.csv"}) << what;
     }
 }
 

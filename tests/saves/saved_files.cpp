@@ -77,3 +77,12 @@ QByteArray kindContent(const QString& kind) {
            : kind == "recording"  ? recordingContent(kRecordedSamples)
                                   : terminalFileContent(log());
 }
+
+QByteArray wholeLinesWithin(const QByteArray& content, qint64 room) {
+    if (room <= 0) {
+        return {};
+    }
+    // The last line end among the first room bytes (-1 when there is none).
+    const qsizetype lastEnd = content.lastIndexOf('\n', std::min<qint64>(room, content.size()) - 1);
+    return content.left(lastEnd + 1);
+}

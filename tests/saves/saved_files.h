@@ -19,3 +19,7 @@ QByteArray kindContent(const QString& kind);
 // A recording's samples, 10 ms apart from 0 on, and the file they make.
 std::vector<PollSample> recordedSamples(int count);
 QByteArray recordingContent(int count);
+
+// The longest start of content made of whole lines (each ended by '\n') that fits in room bytes:
+// what a recording of content keeps when the disk fills up after room bytes.
+QByteArray wholeLinesWithin(const QByteArray& content, qint64 room);

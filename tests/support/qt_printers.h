@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPointF>
 #include <QString>
 #include <ostream>
 
@@ -10,4 +11,7 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 inline void PrintTo(const QByteArray& b, std::ostream* os) {
     *os << '"' << b.toStdString() << '"';
+}
+inline void PrintTo(const QPointF& p, std::ostream* os) {
+    *os << '(' << p.x() << ", " << p.y() << ')';
 }
