@@ -142,7 +142,14 @@ void MainControlForm::keepOnScreen() {
 }
 
 void MainControlForm::onLoad() {
-    BusyScope busy(session_.busy);
+    {
+        BusyScope busy(session_.busy);
+        startUp();
+    }
+    session_.presses.runWaiting();
+}
+
+void MainControlForm::startUp() {
     session_.PreviousCommand.clear();
     for (int i = 0; i <= 8; ++i) {
         onTheFly.SSPDModeCombo->addItem(QString::number(i));
@@ -170,7 +177,7 @@ void MainControlForm::Timer1_Timer() {
         const StopKey::TickScope tick(stopKey_);
         poller_.tick();
     }
-    session_.runWaiting();
+    session_.presses.runWaiting();
 }
 
 // A change the polling cycle makes to a control runs its handler at once, as part of the tick;
@@ -181,10 +188,7 @@ void MainControlForm::pressed(void (MainControlForm::*handler)()) {
         (this->*handler)();
         return;
     }
-    session_.runWhenFree([this, handler] {
-        const BusyScope busy(session_.busy);
-        (this->*handler)();
-    });
+    session_.presses.press([this, handler] { (this->*handler)(); });
 }
 
 void MainControlForm::SelectedDeviceID_Click() {

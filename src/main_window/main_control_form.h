@@ -78,7 +78,9 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
     void buildLayout();
     void showChart(bool shown);
     void keepOnScreen();
-    // Runs a press's handler once the session is free (see MainSession::runWhenFree).
+    // Fills the lists, identifies the device and starts polling.
+    void startUp();
+    // Runs a press's handler once the session is free (see MainSession::presses).
     void pressed(void (MainControlForm::*handler)());
     void SelectedDeviceID_Click();
     void ManualTerminal_Click();

@@ -22,7 +22,7 @@ void StopKey::pressed() {
     if (session_.busy) {
         pending_ = true;
         // A press that came before the stop (a jog, a move) must not start the axis after it.
-        session_.dropWaiting();
+        session_.presses.dropWaiting();
         return;
     }
     BusyScope busy(session_.busy);
@@ -66,7 +66,7 @@ bool StopKey::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     // Handed on when the session is free, in its place among the presses that wait.
-    session_.runWhenFree(
+    session_.presses.runWhenFree(
         [receiver = QPointer<QObject>(watched), held = std::shared_ptr<QEvent>(event->clone())] {
             if (receiver) {
                 QCoreApplication::sendEvent(receiver, held.get());

@@ -12,7 +12,7 @@ class QWidget;
 // tick. Instead, between the tick's exchanges the input that has come meanwhile is let in: a
 // press of Escape in this window reaches it and its "ABORT" goes out before the tick's next
 // exchange; all other input (clicks, typing, closing) is held and handed on, in order with the
-// presses that wait (MainSession::runWhenFree), once the tick has ended, as if it had come then.
+// presses that wait (MainSession::presses), once the tick has ended, as if it had come then.
 // Escape during a handler goes out right after it.
 class StopKey : public QObject {
     Q_OBJECT

@@ -5,8 +5,7 @@
 #include "main_window/main_session.h"
 
 void runUserHandler(MainSession& session, std::function<void()> handler) {
-    session.runWhenFree([&session, handler = std::move(handler)] {
-        BusyScope busy(session.busy);
+    session.presses.press([&session, handler = std::move(handler)] {
         if (session.values.ComStatus) {
             handler();
         }

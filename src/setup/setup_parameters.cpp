@@ -77,16 +77,33 @@ void SetupParameters::buildLayout() {
     grid->addLayout(buttons, 1, 0, 1, 3);
 }
 
+// A press that comes while an operation waits on a message or a question (a screen reader's
+// press, a program's click()) runs after that operation, not inside it.
 void SetupParameters::wireButtons() {
-    connect(UploadPar, &QPushButton::clicked, this, &SetupParameters::UploadPar_Click);
-    connect(DownloadPar, &QPushButton::clicked, this, &SetupParameters::DownloadPar_Click);
-    connect(SetSN, &QPushButton::clicked, this, &SetupParameters::SetSN_Click);
-    connect(SaveParameters, &QPushButton::clicked, this, &SetupParameters::SaveParameters_Click);
-    connect(OpenParameters, &QPushButton::clicked, this, &SetupParameters::OpenParameters_Click);
-    connect(Close, &QPushButton::clicked, this, &QDialog::close);
+    const std::pair<QPushButton*, void (SetupParameters::*)()> presses[] = {
+        {UploadPar, &SetupParameters::UploadPar_Click},
+        {DownloadPar, &SetupParameters::DownloadPar_Click},
+        {SetSN, &SetupParameters::SetSN_Click},
+        {SaveParameters, &SetupParameters::SaveParameters_Click},
+        {OpenParameters, &SetupParameters::OpenParameters_Click},
+        {Close, &SetupParameters::Close_Click},
+    };
+    for (const auto& [button, handler] : presses) {
+        connect(button, &QPushButton::clicked, this, [this, handler = handler] {
+            presses_.press([this, handler] { (this->*handler)(); });
+        });
+    }
+}
+
+void SetupParameters::Close_Click() {
+    close();
 }
 
 void SetupParameters::onLoad() {
+    presses_.press([this] { startUp(); });
+}
+
+void SetupParameters::startUp() {
     if (values().ComPortStatus) {
         openPort();
     }

@@ -6,6 +6,7 @@
 #include "setup/parameter_view.h"
 #include "setup/setup_controls.h"
 #include "widgets/device_window.h"
+#include "widgets/press_queue.h"
 #include "widgets/window_services.h"
 
 // "Setup Parameters": one device's configuration, uploaded from the device when the window
@@ -38,6 +39,7 @@ class SetupParameters : public DeviceWindow {
   private:
     void buildLayout();
     void wireButtons();
+    void startUp();
     void openPort();
 
     void UploadPar_Click();
@@ -45,8 +47,11 @@ class SetupParameters : public DeviceWindow {
     void SetSN_Click();
     void SaveParameters_Click();
     void OpenParameters_Click();
+    void Close_Click();
 
     WindowServices services_;
     WindowReporter reporter_;
     DeviceSession session_;
+    bool busy_ = false;  // an operation or the opening upload runs
+    PressQueue presses_{busy_};
 };

@@ -246,6 +246,28 @@ TEST_F(DownloadTest, StoreAsksAndReportsTheDevicesAnswer) {
     }
 }
 
+// Presses made while an operation waits on its question (by a screen reader, a program) run
+// after it, in order: nothing reaches the device while the question is open, and the window
+// closes only when both have run.
+TEST_F(DownloadTest, PressesDuringAQuestionRunAfterTheOperation) {
+    ready();
+    QStringList sentWhileAsked;
+    rig.prompter.whileShowing = [&] {
+        rig.prompter.whileShowing = nullptr;
+        window->UploadPar->click();
+        window->Close->click();
+        sentWhileAsked = rig.takeLines();
+    };
+    rig.prompter.answers = {true};
+    window->SetSN->click();
+    EXPECT_TRUE(sentWhileAsked.isEmpty());
+    EXPECT_EQ(rig.takeLines(), QStringList{"@05STORE"} + framed("05", uploadQueries()));
+    EXPECT_FALSE(rig.hub.open_.contains(1));
+    EXPECT_EQ(rig.prompter.messages(),
+              QStringList({"Are you sure you want to save parameters to flash?",
+                           "Store to Flash done!"}));
+}
+
 // A parameter set opened from a file and downloaded reaches the device as the file has it.
 TEST_F(DownloadTest, AnOpenedFileReachesTheDevice) {
     QTemporaryDir dir;
