@@ -16,11 +16,6 @@ CappedFile refused(const QString& problem) {
     return {CappedFile::Outcome::Refused, QByteArray(), problem};
 }
 
-QString systemReason(int error) {
-    return QStringLiteral("it cannot be read: %1")
-        .arg(QString::fromLocal8Bit(std::strerror(error)));
-}
-
 QString tooLarge(qint64 size, qint64 maxBytes) {
     return QStringLiteral("it holds %1 bytes, more than the %2 such a file may hold")
         .arg(QString::number(size), QString::number(maxBytes));
@@ -60,6 +55,11 @@ CappedFile readCappedFile(const QString& path, qint64 maxBytes) {
 #else
 
 namespace {
+
+QString systemReason(int error) {
+    return QStringLiteral("it cannot be read: %1")
+        .arg(QString::fromLocal8Bit(std::strerror(error)));
+}
 
 std::optional<QString> entryProblem(const struct stat& st, qint64 maxBytes) {
     if (S_ISFIFO(st.st_mode)) {

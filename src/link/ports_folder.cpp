@@ -199,7 +199,7 @@ PortsFolderLock::PortsFolderLock(const QString& folder, int waitMs) {
                            .arg(shownFolder, lockHolderText(path));
             break;
         case QLockFile::PermissionError:
-            problem_ = failure(QStringLiteral("Cannot lock"), folder,
+            problem_ = failure(QStringLiteral("Cannot write in"), folder,
                                QString::fromLocal8Bit(std::strerror(EACCES)));
             break;
         default:

@@ -1,5 +1,7 @@
 // Arbitrary bytes as a serial lock file: what is taken from them is a process number a process
 // may have, and names that may be shown as they are.
+#include <algorithm>
+
 #include "fuzz_support.h"
 #include "link/lock_files.h"
 

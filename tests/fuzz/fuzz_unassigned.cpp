@@ -2,6 +2,8 @@
 // absolute, printable and taken once, and the list as written back reads the same.
 #include <QDir>
 
+#include <algorithm>
+
 #include "fuzz_support.h"
 #include "link/ports_folder.h"
 

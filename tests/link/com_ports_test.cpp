@@ -231,7 +231,7 @@ TEST_F(ComPortsTest, AFolderThatCannotBeWrittenLosesNothing) {
         GTEST_SKIP() << "this process can write into a folder without write permission";
     }
     // The folder's lock is the first thing it refuses.
-    EXPECT_EQ(ports.assign(a.stablePath, 5), "Cannot lock " + folder() + ": Permission denied");
+    EXPECT_EQ(ports.assign(a.stablePath, 5), "Cannot write in " + folder() + ": Permission denied");
     EXPECT_EQ(links(), QStringList{"com1"});
     EXPECT_EQ(linkTarget(1), byId("A1"));
 }
