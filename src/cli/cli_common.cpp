@@ -184,14 +184,22 @@ QString portLabel(int number) {
     return QStringLiteral("COM%1 (%2)").arg(number).arg(portDevicePath(number));
 }
 
+QStringList openFailureLines(const SerialPort& port) {
+    return port.openFailureHelp().split(QLatin1Char('\r'), Qt::SkipEmptyParts);
+}
+
+CliError openFailure(int portNumber, const QString& description, const SerialPort& port) {
+    return {kExitDeviceFailure,
+            QStringLiteral("cannot open %1: %2").arg(portLabel(portNumber), description),
+            openFailureLines(port)};
+}
+
 std::unique_ptr<SerialPort> openLine(int portNumber, const QString& baud, LineState& line) {
     auto port = std::make_unique<QtSerialPort>();
     try {
         openPort(*port, portNumber, baud);
     } catch (const PortError& e) {
-        throw CliError{
-            kExitDeviceFailure,
-            QStringLiteral("cannot open %1: %2").arg(portLabel(portNumber), e.description())};
+        throw openFailure(portNumber, e.description(), *port);
     }
     line.unsettled = true;
     return port;

@@ -18,10 +18,12 @@ enum ExitCode {
     kExitMismatch = 3,       // what was read back differs from what was written
 };
 
-// How a subcommand ends early: the message goes to standard error, the code is returned.
+// How a subcommand ends early: the message goes to standard error, then each line of its
+// explanation, and the code is returned.
 struct CliError {
     int code;
     QString message;
+    QStringList explanation = {};
 };
 
 // Where a subcommand writes: results on standard output (text or JSON), messages and errors on
@@ -82,6 +84,13 @@ class CommandLine {
 
 // "COM3" and its device path, "COM3 (/dev/ttyS2)".
 QString portLabel(int number);
+
+// The port's explanation of its failed open (who holds it, the group to join, a lock file in the
+// way), the lines the windows show under their message; none when it has nothing to add.
+QStringList openFailureLines(const SerialPort& port);
+// The error for a port that could not be opened: the system's description, then the
+// explanation.
+CliError openFailure(int portNumber, const QString& description, const SerialPort& port);
 
 // Opens the real port with the windows' opening order. Throws CliError (kExitDeviceFailure)
 // when it cannot be opened. The line may hold anything now: the first exchange lets it settle.

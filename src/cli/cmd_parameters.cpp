@@ -24,8 +24,7 @@ constexpr qint64 kMaxParameterFileBytes = 1 << 20;
 void openSession(DeviceSession& session, int port, const QString& baud, const QString& id) {
     session.values = {id, baud, port, false, false};
     if (const auto failure = session.openLine()) {
-        throw CliError{kExitDeviceFailure,
-                       QStringLiteral("cannot open %1: %2").arg(portLabel(port), *failure)};
+        throw openFailure(port, *failure, session.port());
     }
     session.values.ComPortStatus = true;
     session.selectDevice(id);

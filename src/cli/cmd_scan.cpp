@@ -14,11 +14,15 @@
 namespace {
 
 // The COM numbers as the connection dialog sees them: adapters seen for the first time get their
-// numbers here too, so that the command line and the dialog agree on what COMn is.
-PortsState comPorts() {
+// numbers here too, so that the command line and the dialog agree on what COMn is. What is wrong
+// with the ports folder is said on standard error.
+PortsState comPorts(const Output& out) {
     SystemPortInventory inventory;
     ComPorts ports(inventory);
     ports.refresh(true);
+    if (!ports.problem().isEmpty()) {
+        out.error(ports.problem());
+    }
     return ports.state();
 }
 
@@ -29,6 +33,7 @@ struct PortReach {
     bool exists = false;
     bool opens = false;
     QString error;
+    QStringList explanation;  // of a failed open, as the windows show it
 };
 
 PortReach reach(int number) {
@@ -54,6 +59,7 @@ PortReach reach(int number) {
         port.close();
     } catch (const PortError& e) {
         r.error = e.description();
+        r.explanation = openFailureLines(port);
     }
     return r;
 }
@@ -95,7 +101,7 @@ int runPorts(const QStringList& args) {
     }
     out.json = cl.parser.isSet(cl.json);
     cl.requireNoArguments();
-    const PortsState state = comPorts();
+    const PortsState state = comPorts(out);
     QJsonArray all;
     for (int n = 1; n <= PortScan::kLastPort; ++n) {
         const PortReach r = reach(n);
@@ -112,6 +118,9 @@ int runPorts(const QStringList& args) {
             if (!r.error.isEmpty()) {
                 o.insert("error", r.error);
             }
+            if (!r.explanation.isEmpty()) {
+                o.insert("explanation", QJsonArray::fromStringList(r.explanation));
+            }
             all.append(o);
             continue;
         }
@@ -124,6 +133,9 @@ int runPorts(const QStringList& args) {
         }
         out.line(QStringLiteral("COM%1").arg(n).leftJustified(6) + path + QStringLiteral("  ") +
                  what);
+        for (const QString& line : r.explanation) {
+            out.line(QStringLiteral("      ") + line);
+        }
     }
     if (out.json) {
         out.printJson(all);
@@ -153,7 +165,7 @@ int runScan(const QStringList& args) {
     out.json = cl.parser.isSet(cl.json);
     cl.requireNoArguments();
 
-    comPorts();  // adapters plugged in since the dialog last looked get their numbers
+    comPorts(out);  // adapters plugged in since the dialog last looked get their numbers
     PortScan scan(std::make_unique<QtSerialPort>());
     if (cl.parser.value(port) != QLatin1String("all")) {
         bool ok = false;

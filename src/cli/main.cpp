@@ -58,7 +58,11 @@ int main(int argc, char* argv[]) {
     try {
         return command->second(args.mid(1));
     } catch (const CliError& e) {
-        Output().error(e.message);
+        const Output out;
+        out.error(e.message);
+        for (const QString& line : e.explanation) {
+            out.error(line);
+        }
         return e.code;
     }
 }

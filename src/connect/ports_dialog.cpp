@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "link/visible_text.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 
@@ -14,7 +15,9 @@ namespace {
 
 enum Column { kCom, kDevice, kDescription, kManufacturer, kSerial, kUsbId, kStablePath, kColumns };
 
-QTableWidgetItem* cell(const QString& text) {
+// Paths come from links anybody may have made: shown without their control characters.
+QTableWidgetItem* cell(const QString& raw) {
+    const QString text = visibleText(raw);
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     item->setToolTip(text);
@@ -51,11 +54,7 @@ void PortsDialog::buildLayout() {
     PortTable->horizontalHeader()->setStretchLastSection(true);
     PortTable->setMinimumSize(900, 200);
     PortsNote->setWordWrap(true);
-    PortsNote->setText(
-        QStringLiteral("An adapter seen for the first time gets the lowest free COM number and "
-                       "keeps it in every USB socket, also while it is unplugged. The numbers are "
-                       "links in %1; links you make there yourself are kept.")
-            .arg(QDir::toNativeSeparators(ports_.folder())));
+    PortsNote->setTextFormat(Qt::PlainText);
     Close->setDefault(true);
     auto* buttons = new QDialogButtonBox;
     buttons->addButton(Close, QDialogButtonBox::AcceptRole);
@@ -71,7 +70,19 @@ void PortsDialog::refresh(bool force) {
     }
 }
 
+// What the numbers are, and what is wrong with the ports folder when something is.
+QString PortsDialog::noteText() const {
+    const QString note =
+        QStringLiteral(
+            "An adapter seen for the first time gets the lowest free COM number and "
+            "keeps it in every USB socket, also while it is unplugged. The numbers are "
+            "links in %1; links you make there yourself are kept.")
+            .arg(visibleText(QDir::toNativeSeparators(ports_.folder())));
+    return ports_.problem().isEmpty() ? note : note + QStringLiteral("\n\n") + ports_.problem();
+}
+
 void PortsDialog::fill() {
+    PortsNote->setText(noteText());
     const PortsState& state = ports_.state();
     rows_.clear();
     for (const SerialAdapter& a : state.adapters) {

@@ -43,6 +43,7 @@ class PortsDialog : public QDialog {
         int number = 0;
     };
     void buildLayout();
+    QString noteText() const;
     void fill();
     void fillRow(int row, const Row& r);
     QComboBox* numberChoice(const Row& r);

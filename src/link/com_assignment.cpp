@@ -1,6 +1,11 @@
 #include "link/com_assignment.h"
 
 #include "link/port_names.h"
+#include "link/visible_text.h"
+
+bool isAdapter(const SerialAdapter& line) {
+    return line.stablePath != line.systemLocation || line.vendorId.has_value();
+}
 
 bool leadsTo(const ComLink& link, const SerialAdapter& adapter) {
     return (!link.device.isEmpty() && link.device == adapter.systemLocation) ||
@@ -25,8 +30,10 @@ bool reaches(const PortsState& state, int number, const SerialAdapter& adapter) 
     return adapter.systemLocation == defaultPortDevice(number);
 }
 
+// Paths come from links anybody may have made; the details are cleaned by the inventory.
 QString withDetails(const QString& device, const QString& details) {
-    return details.isEmpty() ? device : device + QStringLiteral(" · ") + details;
+    return details.isEmpty() ? visibleText(device)
+                             : visibleText(device) + QStringLiteral(" · ") + details;
 }
 
 }  // namespace
@@ -61,7 +68,8 @@ QList<ComLink> newAssignments(const PortsState& state) {
     QList<ComLink> made;
     PortsState after = state;
     for (const SerialAdapter& a : state.adapters) {
-        if (comNumberOf(after, a) != 0 || after.unassigned.contains(a.stablePath)) {
+        if (!isAdapter(a) || comNumberOf(after, a) != 0 ||
+            after.unassigned.contains(a.stablePath)) {
             continue;
         }
         for (int number = kFirstComNumber; number <= kLastComNumber; ++number) {
@@ -82,8 +90,9 @@ QString comReach(const PortsState& state, int number) {
         return withDetails(a->systemLocation, adapterDetails(*a));
     }
     if (const auto link = state.links.find(number); link != state.links.end()) {
-        return link->device.isEmpty() ? link->target + QStringLiteral(" · not plugged in")
-                                      : link->device;
+        return link->device.isEmpty()
+                   ? visibleText(link->target) + QStringLiteral(" · not plugged in")
+                   : visibleText(link->device);
     }
     return defaultPortDevice(number) + QStringLiteral(" · no device");
 }

@@ -19,6 +19,9 @@
 //  - A number is free when the folder has no comN (a link the user made always wins, also one
 //    that leads nowhere) and its default device is no port the inventory lists.
 //  - An adapter the user gave no number (in the "Ports..." dialog) is left alone.
+//  - Only adapters are numbered: USB adapters and lines offered in the adapters folder. A
+//    built-in port (/dev/ttyS0) is reached through its default number and never gets a link,
+//    which would make it a second number.
 // On Windows the system names the ports itself: nothing is assigned.
 
 inline constexpr int kFirstComNumber = 1;
@@ -34,6 +37,10 @@ struct PortsState {
     bool operator==(const PortsState&) const = default;
 };
 
+// Whether the line is an adapter the rule numbers: a USB adapter (it has USB IDs, or udev names
+// it in /dev/serial/) or a line offered in the adapters folder; either way something other than
+// its device node names it, or it has USB IDs.
+bool isAdapter(const SerialAdapter& line);
 // Whether the link leads to the adapter: to its device node, or by naming its stable path.
 bool leadsTo(const ComLink& link, const SerialAdapter& adapter);
 // The number of the COM port that reaches the adapter (the lowest, when several do); 0: none.

@@ -13,7 +13,9 @@ QByteArray ComPorts::signature() {
 
 void ComPorts::readFolder() {
     state_.links = readComLinks(folder_);
-    state_.unassigned = readUnassigned(folder_);
+    const UnassignedList unassigned = readUnassigned(folder_);
+    state_.unassigned = unassigned.stablePaths;
+    problem_ = unassigned.problem;
 }
 
 bool ComPorts::refresh(bool force) {
@@ -22,20 +24,34 @@ bool ComPorts::refresh(bool force) {
         return false;
     }
     const PortsState before = state_;
+    const QString problemBefore = problem_;
     state_.adapters = inventory_.adapters();
+    readFolder();
+    // Adapters the user gave no number cannot be told while that list cannot be read.
+    if (problem_.isEmpty() && !newAssignments(state_).isEmpty()) {
+        giveNumbers();
+    }
+    // Taken after the links were made, so that making them does not count as a change.
+    signature_ = signature();
+    return state_ != before || problem_ != problemBefore;
+}
+
+// The folder is read again under its lock: another program may have given numbers since it was
+// read last. A folder that cannot be locked or written (read-only home) leaves the adapters
+// without numbers; the "Ports..." dialog says why when the user gives one a number.
+void ComPorts::giveNumbers() {
+    const PortsFolderLock lock(folder_, lockWaitMs);
+    if (!lock.held()) {
+        return;
+    }
     readFolder();
     bool made = false;
     for (const ComLink& link : newAssignments(state_)) {
-        // A folder that cannot be written (read-only home) leaves the adapter without a number;
-        // the "Ports..." dialog says why when the user gives it one.
         made = addComLink(folder_, link.number, link.target) || made;
     }
     if (made) {
         readFolder();
     }
-    // Taken after the links were made, so that making them does not count as a change.
-    signature_ = signature();
-    return state_ != before;
 }
 
 QString ComPorts::forget(const QString& stablePath, bool keepUnassigned) {
@@ -63,12 +79,27 @@ QString ComPorts::forget(const QString& stablePath, bool keepUnassigned) {
     return unassigned == state_.unassigned ? QString() : writeUnassigned(folder_, unassigned);
 }
 
-QString ComPorts::assign(const QString& stablePath, int number) {
-    refresh(true);
+// Under the folder's lock, from the folder as it is now: between removing the adapter's old link
+// and making its new one, no other program may take it for an adapter without a number.
+QString ComPorts::change(const QString& stablePath, int number) {
+    const PortsFolderLock lock(folder_, lockWaitMs);
+    if (!lock.held()) {
+        return lock.problem();
+    }
+    readFolder();
+    if (number == 0 && !problem_.isEmpty()) {
+        return problem_;  // writing the list anew would lose what it holds
+    }
     QString error = forget(stablePath, number == 0);
     if (error.isEmpty() && number != 0) {
         error = setComLink(folder_, number, stablePath);
     }
+    return error;
+}
+
+QString ComPorts::assign(const QString& stablePath, int number) {
+    refresh(true);
+    const QString error = change(stablePath, number);
     refresh(true);
     return error;
 }

@@ -18,6 +18,12 @@ class ComPorts {
     bool refresh(bool force = false);
     const PortsState& state() const { return state_; }
     QString folder() const { return folder_; }
+    // What is wrong with the ports folder, for the user ("" when nothing): the list of adapters
+    // given no number cannot be read, so that no adapter gets a new number meanwhile.
+    QString problem() const { return problem_; }
+
+    // How long giving numbers waits for another program that holds the ports folder.
+    int lockWaitMs = 2000;
 
     // Gives the adapter with this stable path the COM number, or none (0): the links that lead
     // to it now go, and so does a link the number had. Returns why it failed, "" when it worked.
@@ -27,9 +33,12 @@ class ComPorts {
     QString forget(const QString& stablePath, bool keepUnassigned);
     QByteArray signature();
     void readFolder();
+    void giveNumbers();
+    QString change(const QString& stablePath, int number);
 
     PortInventory& inventory_;
     QString folder_;
     QByteArray signature_;
     PortsState state_;
+    QString problem_;
 };

@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <algorithm>
 #include <vector>
+
+#include "link/capped_file.h"
+#include "link/lock_files.h"
 
 #ifndef Q_OS_WIN
 #include <dirent.h>
@@ -25,6 +27,10 @@ QList<DeviceHolder> deviceHolders(const QString&, int) {
     return {};
 }
 
+QString strayLockFile(const QString&) {
+    return QString();
+}
+
 #else
 
 namespace {
@@ -34,6 +40,8 @@ namespace {
 constexpr int kMaxProcesses = 32768;
 constexpr int kMaxDescriptors = 262144;
 constexpr int kMaxGroups = 4096;
+// A command name is at most 16 bytes.
+constexpr qint64 kMaxCommandBytes = 64;
 
 // A name from a database or /proc as it may be shown: printable, not too long, else nothing.
 QString cleanName(const QByteArray& raw) {
@@ -102,32 +110,20 @@ bool processHasGroup(gid_t gid) {
 }
 
 QString commandName(qint64 pid) {
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    return comm.open(QIODevice::ReadOnly) ? cleanName(comm.read(256)) : QString();
+    const CappedFile comm =
+        readCappedFile(QStringLiteral("/proc/%1/comm").arg(pid), kMaxCommandBytes);
+    return comm.outcome == CappedFile::Outcome::Read ? cleanName(comm.bytes) : QString();
 }
 
 bool isRunning(qint64 pid) {
     return pid > 0 && QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid));
 }
 
-// The holder a serial lock file names. Serial programs lock a device by a file named after it
-// (LCK..ttyUSB0; Qt names /dev/pts/3 LCK..pts_3) in one of the usual lock folders.
+// The holder a serial lock file names, when it names a running process.
 std::optional<qint64> lockHolder(const QString& device) {
-    QString name = device;
-    if (name.startsWith(QLatin1String("/dev/"))) {
-        name = name.mid(5);
-    }
-    name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    for (const char* folder : {"/var/lock", "/run/lock", "/var/spool/locks", "/tmp", "/var/tmp"}) {
-        const QString path = QString::fromLatin1(folder) + QStringLiteral("/LCK..") + name;
-        if (!QFileInfo::exists(path)) {
-            continue;
-        }
-        qint64 pid = 0;
-        QString host;
-        QString app;
-        if (QLockFile(path).getLockInfo(&pid, &host, &app) && isRunning(pid)) {
-            return pid;
+    for (const FoundLockFile& lock : readLockFiles(device)) {
+        if (lock.owner && isRunning(lock.owner->pid)) {
+            return lock.owner->pid;
         }
     }
     return std::nullopt;
@@ -213,6 +209,15 @@ QList<DeviceHolder> deviceHolders(const QString& device, int most) {
         holders << DeviceHolder{pid, commandName(pid)};
     }
     return holders;
+}
+
+QString strayLockFile(const QString& device) {
+    for (const FoundLockFile& lock : readLockFiles(device)) {
+        if (!lock.owner || !isRunning(lock.owner->pid)) {
+            return lock.path;
+        }
+    }
+    return QString();
 }
 
 #endif

@@ -34,3 +34,7 @@ struct DeviceHolder {
 // serial lock file (LCK..ttyUSB0), then those with the device among their open files in /proc.
 // At most `most` of them.
 QList<DeviceHolder> deviceHolders(const QString& device, int most = 3);
+// A lock file of the device that names no running process (its program is gone, or it names
+// none at all); "" when there is none. Such a file still keeps other programs off the device
+// when they may not remove it.
+QString strayLockFile(const QString& device);

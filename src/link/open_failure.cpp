@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <cerrno>
 
+#include "link/visible_text.h"
+
 namespace {
 
 const QString kPickAnother = QStringLiteral(
@@ -15,9 +17,15 @@ QString lines(const QStringList& parts) {
 }
 
 QString holderText(const DeviceHolder& holder) {
-    return holder.name.isEmpty()
-               ? QStringLiteral("process %1").arg(holder.pid)
-               : QStringLiteral("%1 (process %2)").arg(holder.name).arg(holder.pid);
+    return holder.name.isEmpty() ? QStringLiteral("process %1").arg(holder.pid)
+                                 : QStringLiteral("%1 (process %2)")
+                                       .arg(visibleText(holder.name), QString::number(holder.pid));
+}
+
+// The command that removes what lies at the path, whatever it is; in a lock folder that only
+// its owner or root may do.
+QString removeCommand(const QString& path) {
+    return QStringLiteral("sudo rm -r ") + visibleShellWord(path);
 }
 
 }  // namespace
@@ -48,13 +56,11 @@ QString notFoundHelp(const OpenFailure& failure, const QString& linkTarget) {
     if (!failure.link.isEmpty()) {
         return lines({QStringLiteral("COM%1 leads to %2, which is not there: the adapter is not "
                                      "plugged in.")
-                          .arg(failure.number)
-                          .arg(linkTarget),
+                          .arg(QString::number(failure.number), visibleText(linkTarget)),
                       QStringLiteral("Plug it in, or pick another COM port.")});
     }
     return lines({QStringLiteral("COM%1 is %2, which does not exist on this computer.")
-                      .arg(failure.number)
-                      .arg(failure.device),
+                      .arg(QString::number(failure.number), visibleText(failure.device)),
                   kPickAnother});
 }
 
@@ -63,7 +69,7 @@ QString noAccessHelp(const NodeAccess& a) {
         return lines(
             {QStringLiteral("You may not use %1: it belongs to the group %2, and your user %3 is "
                             "not in that group.")
-                 .arg(a.device, a.group, a.user),
+                 .arg(visibleText(a.device), a.group, a.user),
              QStringLiteral("To join it, run:  sudo usermod -aG %1 %2").arg(a.group, a.user),
              QStringLiteral("then log out and log in again (a new group counts from the next "
                             "login).")});
@@ -71,17 +77,25 @@ QString noAccessHelp(const NodeAccess& a) {
     if (a.groupMayUse && !a.loginHasGroup) {
         return lines({QStringLiteral("You may not use %1 yet: your user %2 is in the group %3, but "
                                      "this login started before that.")
-                          .arg(a.device, a.user, a.group),
+                          .arg(visibleText(a.device), a.user, a.group),
                       QStringLiteral("Log out and log in again (or restart the computer).")});
     }
     return lines({QStringLiteral("You may not use %1 (%2, owner %3, group %4).")
-                      .arg(a.device, a.mode, a.owner, a.group),
+                      .arg(visibleText(a.device), a.mode, a.owner, a.group),
                   QStringLiteral("Ask the administrator of this computer for access to it.")});
 }
 
-QString busyHelp(const QString& device, const QList<DeviceHolder>& holders) {
+QString busyHelp(const QString& device, const QList<DeviceHolder>& holders,
+                 const QString& strayLockFile) {
+    if (holders.isEmpty() && !strayLockFile.isEmpty()) {
+        return lines({QStringLiteral("%1 is locked by the file %2, which names no running program.")
+                          .arg(visibleText(device), visibleText(strayLockFile)),
+                      QStringLiteral("If no other program uses the port, remove that file and try "
+                                     "again:  %1")
+                          .arg(removeCommand(strayLockFile))});
+    }
     if (holders.isEmpty()) {
-        return lines({QStringLiteral("%1 is in use by another program.").arg(device),
+        return lines({QStringLiteral("%1 is in use by another program.").arg(visibleText(device)),
                       QStringLiteral("Close that program and try again.")});
     }
     QStringList names;
@@ -90,9 +104,9 @@ QString busyHelp(const QString& device, const QList<DeviceHolder>& holders) {
         names << holderText(h);
         modemManager = modemManager || h.name == QLatin1String("ModemManager");
     }
-    QStringList text{
-        QStringLiteral("%1 is in use by another program: %2.").arg(device, names.join(", ")),
-        QStringLiteral("Close that program and try again.")};
+    QStringList text{QStringLiteral("%1 is in use by another program: %2.")
+                         .arg(visibleText(device), names.join(QStringLiteral(", "))),
+                     QStringLiteral("Close that program and try again.")};
     if (modemManager) {
         text << QStringLiteral(
             "ModemManager looks at every new modem-like port for a while; if it keeps this one, "
@@ -103,9 +117,17 @@ QString busyHelp(const QString& device, const QList<DeviceHolder>& holders) {
 
 QString noHardwareHelp(const OpenFailure& failure) {
     return lines({QStringLiteral("COM%1 is %2, a serial port with no hardware behind it.")
-                      .arg(failure.number)
-                      .arg(failure.device),
+                      .arg(QString::number(failure.number), visibleText(failure.device)),
                   kPickAnother});
+}
+
+QString badLockFileHelp(const OpenFailure& failure) {
+    return lines(
+        {QStringLiteral("%1 is no lock file: %2. Serial programs lock %3 with a small ordinary "
+                        "file of that name; while this one is there, the port is not opened.")
+             .arg(visibleText(failure.lockFile), failure.lockFileProblem,
+                  visibleText(failure.device)),
+         QStringLiteral("Remove it and try again:  %1").arg(removeCommand(failure.lockFile))});
 }
 
 QString explainOpenFailure(const OpenFailure& failure) {
@@ -120,9 +142,12 @@ QString explainOpenFailure(const OpenFailure& failure) {
             }
             return QString();
         case OpenFailureKind::Busy:
-            return busyHelp(failure.device, deviceHolders(failure.device));
+            return busyHelp(failure.device, deviceHolders(failure.device),
+                            strayLockFile(failure.device));
         case OpenFailureKind::NoHardware:
             return noHardwareHelp(failure);
+        case OpenFailureKind::BadLockFile:
+            return badLockFileHelp(failure);
         case OpenFailureKind::Other:
             break;
     }

@@ -1,15 +1,21 @@
 #include "link/ports_folder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "link/capped_file.h"
 #include "link/com_assignment.h"
+#include "link/lock_files.h"
+#include "link/visible_text.h"
 
 namespace {
 
@@ -23,12 +29,26 @@ QString unassignedPath(const QString& folder) {
     return folder + QStringLiteral("/unassigned");
 }
 
+QString lockPath(const QString& folder) {
+    return folder + QStringLiteral("/.lock");
+}
+
+// A name for a new link no other program uses at the same time: the link is made there and
+// renamed over comN.
+QString freshLinkPath(const QString& folder, int number) {
+    return folder + QStringLiteral("/.com%1.%2-%3.new")
+                        .arg(QString::number(number),
+                             QString::number(QCoreApplication::applicationPid()),
+                             QString::number(QRandomGenerator::global()->generate(), 16));
+}
+
 QString systemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 QString failure(const QString& what, const QString& path, const QString& reason) {
-    return QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(path), reason);
+    return QStringLiteral("%1 %2: %3")
+        .arg(what, visibleText(QDir::toNativeSeparators(path)), reason);
 }
 
 bool isAbsolutePathLine(const QString& line) {
@@ -62,8 +82,7 @@ QString setComLink(const QString& folder, int number, const QString& target) {
     if (!QDir().mkpath(folder)) {
         return failure(QStringLiteral("Cannot make the folder"), folder, systemError());
     }
-    const QString fresh = folder + QStringLiteral("/.com%1.new").arg(number);
-    QFile::remove(fresh);
+    const QString fresh = freshLinkPath(folder, number);
     if (!QFile::link(target, fresh)) {
         return failure(QStringLiteral("Cannot write"), fresh, systemError());
     }
@@ -87,13 +106,12 @@ QString removeComLink(const QString& folder, int number) {
                : failure(QStringLiteral("Cannot remove"), link.fileName(), link.errorString());
 }
 
-QStringList readUnassigned(const QString& folder) {
-    QFile file(unassignedPath(folder));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxUnassignedBytes) {
-        return {};
-    }
+QStringList parseUnassigned(const QByteArray& content) {
     QStringList paths;
-    for (const QByteArray& raw : file.read(kMaxUnassignedBytes).split('\n')) {
+    for (QByteArray raw : content.split('\n')) {
+        if (raw.endsWith('\r')) {
+            raw.chop(1);
+        }
         const QString line = QString::fromUtf8(raw);
         if (isAbsolutePathLine(line) && !paths.contains(line)) {
             paths << line;
@@ -102,17 +120,93 @@ QStringList readUnassigned(const QString& folder) {
     return paths;
 }
 
-QString writeUnassigned(const QString& folder, const QStringList& stablePaths) {
-    const QString path = unassignedPath(folder);
-    QDir().mkpath(folder);
-    QSaveFile file(path);
+QByteArray unassignedContent(const QStringList& stablePaths) {
     QByteArray content;
     for (const QString& p : stablePaths) {
         content += p.toUtf8() + '\n';
     }
+    return content;
+}
+
+UnassignedList readUnassigned(const QString& folder) {
+    const QString path = unassignedPath(folder);
+    const CappedFile file = readCappedFile(path, kMaxUnassignedBytes);
+    switch (file.outcome) {
+        case CappedFile::Outcome::Read:
+            return {parseUnassigned(file.bytes), QString()};
+        case CappedFile::Outcome::Missing:
+            return {};
+        case CappedFile::Outcome::Refused:
+            break;
+    }
+    return {{},
+            QStringLiteral("%1 cannot be read: %2. It lists the adapters given no COM number; "
+                           "until it is removed, no adapter gets a new number. Remove it:  rm -r "
+                           "%3")
+                .arg(visibleText(QDir::toNativeSeparators(path)), file.problem,
+                     visibleShellWord(path))};
+}
+
+QString writeUnassigned(const QString& folder, const QStringList& stablePaths) {
+    const QString path = unassignedPath(folder);
+    QDir().mkpath(folder);
+    QSaveFile file(path);
+    const QByteArray content = unassignedContent(stablePaths);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
         !file.commit()) {
         return failure(QStringLiteral("Cannot write"), path, file.errorString());
     }
     return QString();
 }
+
+namespace {
+
+// Who holds the folder's lock, as its lock file says: " (process 4711)", or "".
+QString lockHolderText(const QString& path) {
+    const CappedFile file = readCappedFile(path, kMaxLockFileBytes);
+    const auto owner =
+        file.outcome == CappedFile::Outcome::Read ? parseLockFile(file.bytes) : std::nullopt;
+    return owner ? QStringLiteral(" (process %1)").arg(owner->pid) : QString();
+}
+
+}  // namespace
+
+PortsFolderLock::PortsFolderLock(const QString& folder, int waitMs) {
+    const QString path = lockPath(folder);
+    const QString shownFolder = visibleText(QDir::toNativeSeparators(folder));
+    if (!QDir().mkpath(folder)) {
+        problem_ = failure(QStringLiteral("Cannot make the folder"), folder, systemError());
+        return;
+    }
+    // QLockFile reads a lock file it finds, to tell whether its program is gone.
+    if (const auto bad = notASmallFile(path, kMaxLockFileBytes)) {
+        problem_ =
+            QStringLiteral(
+                "The lock of the ports folder, %1, cannot be used: %2. Remove "
+                "it:  rm -r %3")
+                .arg(visibleText(QDir::toNativeSeparators(path)), *bad, visibleShellWord(path));
+        return;
+    }
+    lock_ = std::make_unique<QLockFile>(path);
+    if (lock_->tryLock(waitMs)) {
+        return;
+    }
+    switch (lock_->error()) {
+        case QLockFile::LockFailedError:
+            problem_ = QStringLiteral(
+                           "Another program is changing the COM numbers in %1%2; try "
+                           "again in a moment.")
+                           .arg(shownFolder, lockHolderText(path));
+            break;
+        case QLockFile::PermissionError:
+            problem_ = failure(QStringLiteral("Cannot write in"), folder,
+                               QString::fromLocal8Bit(std::strerror(EACCES)));
+            break;
+        default:
+            problem_ = QStringLiteral("Cannot lock %1.").arg(shownFolder);
+            break;
+    }
+    lock_.reset();
+}
+
+PortsFolderLock::~PortsFolderLock() = default;

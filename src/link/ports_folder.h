@@ -3,6 +3,9 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class QLockFile;
 
 // The ports folder on disk: the links comN that give COM numbers their devices, and the list of
 // adapters the user wants no COM number for.
@@ -28,8 +31,40 @@ QString setComLink(const QString& folder, int number, const QString& target);
 // Removes comN; returns why it failed, "" when it worked or there was none.
 QString removeComLink(const QString& folder, int number);
 
-// The stable paths of the adapters the user gave no COM number, from the folder's file
-// "unassigned" (one absolute path a line); lines that are no such path are passed over.
-QStringList readUnassigned(const QString& folder);
+// The adapters the user gave no COM number, from the folder's file "unassigned" (one absolute
+// path a line).
+struct UnassignedList {
+    QStringList stablePaths;
+    // Why the file could not be read ("" when it was, or there is none); the list is then empty.
+    QString problem;
+};
+UnassignedList readUnassigned(const QString& folder);
 // Replaces that file whole; returns why it failed ("" when it worked), the old file then stays.
 QString writeUnassigned(const QString& folder, const QStringList& stablePaths);
+// The file's lines as paths: lines that are no absolute path of printable characters are passed
+// over, and so is a second line with the same path; a line may end with CR LF (written on
+// Windows, or by hand).
+QStringList parseUnassigned(const QByteArray& content);
+// The file's content for the paths, one a line.
+QByteArray unassignedContent(const QStringList& stablePaths);
+
+// The ports folder held by this program for one read-decide-write of its links, so that two
+// programs giving numbers at the same time (two windows, a window and nvq-can) cannot both
+// number one adapter. The lock is the folder's file ".lock" (QLockFile); it is let go when the
+// object goes.
+class PortsFolderLock {
+  public:
+    // Makes the folder if need be, and waits at most waitMs for another program's lock to go.
+    PortsFolderLock(const QString& folder, int waitMs);
+    ~PortsFolderLock();
+    PortsFolderLock(const PortsFolderLock&) = delete;
+    PortsFolderLock& operator=(const PortsFolderLock&) = delete;
+
+    bool held() const { return problem_.isEmpty(); }
+    // Why the lock was not taken; "" when it was.
+    QString problem() const { return problem_; }
+
+  private:
+    std::unique_ptr<QLockFile> lock_;
+    QString problem_;
+};

@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/lock_files.h"
 #include "link/port_names.h"
+#include "link/visible_text.h"
 
 namespace {
 
@@ -117,11 +119,21 @@ void QtSerialPort::open() {
     const QString path = portDevicePath(number_);
     const QString resolved = QFileInfo(path).canonicalFilePath();
     const QString device = resolved.isEmpty() ? path : resolved;
+    const QString link = path == defaultPortDevice(number_) ? QString() : path;
+    // QSerialPort reads a file of the lock file's name when there is one (to tell whether its
+    // program is gone), and so does the explanation of a busy port; in a folder every user may
+    // write, a named pipe there would block the open for ever, and a link to /dev/zero would be
+    // read without end. Such a thing is named instead, and the device is not opened.
+    if (const auto bad = unusableLockFile(device)) {
+        openFailure_ = OpenFailure{
+            OpenFailureKind::BadLockFile, number_, link, device, bad->path, bad->problem};
+        throw PortError(QStringLiteral("Unusable lock file %1").arg(visibleText(bad->path)));
+    }
     port_.setPortName(device);
     if (!port_.open(QIODevice::ReadWrite)) {
         const QString description = port_.errorString();
-        openFailure_ = OpenFailure{openFailureKind(port_.error(), description, device), number_,
-                                   path == defaultPortDevice(number_) ? QString() : path, device};
+        openFailure_ =
+            OpenFailure{openFailureKind(port_.error(), description, device), number_, link, device};
         port_.clearError();
         throw PortError(description);
     }

@@ -149,8 +149,8 @@ TEST_F(PortsDialogTest, AChangeThatCannotBeWrittenIsExplained) {
         EXPECT_EQ(d.rowTexts(d.rowOf(kA50))[0], "COM2");
     });
     EXPECT_EQ(rig.prompter.messages(),
-              QStringList{"The COM number could not be changed.\rCannot remove " + portsFolder() +
-                          "/com2: Permission denied"});
+              QStringList{"The COM number could not be changed.\rCannot write in " + portsFolder() +
+                          ": Permission denied"});
     EXPECT_EQ(link(2), kA50);
 }
 

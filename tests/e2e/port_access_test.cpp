@@ -15,46 +15,12 @@
 #include <QTemporaryDir>
 
 #include "connect/select_com_form.h"
-#include "link/port_names.h"
-#include "link/qt_serial_port.h"
-#include "support/config_home.h"
+#include "e2e/cli_run.h"
+#include "e2e/linked_terminal.h"
 #include "support/file_faults.h"
 #include "support/sim_rig.h"
 
 namespace {
-
-// A pseudo-terminal whose other side is linked as COM5.
-struct LinkedTerminal {
-    LinkedTerminal() {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) {
-            node = QString::fromLocal8Bit(ptsname(master));
-        }
-        QDir().mkpath(portsFolder());
-        linked = !node.isEmpty() && QFile::link(node, portsFolder() + "/com5");
-    }
-    ~LinkedTerminal() {
-        if (master >= 0) {
-            close(master);
-        }
-    }
-    // Opens COM5 as the program does; what it says about the failure ("opened" when it worked).
-    QString openFailureHelp() {
-        QtSerialPort port;
-        try {
-            openPort(port, 5, "9600");
-            return "opened";
-        } catch (const PortError&) {
-            return port.openFailureHelp();
-        }
-    }
-
-    QTemporaryDir dir;
-    ConfigHome home{dir.path()};
-    int master = -1;
-    QString node;
-    bool linked = false;
-};
 
 QString userName() {
     const passwd* pw = getpwuid(geteuid());
@@ -93,6 +59,21 @@ TEST(PortAccess, APortTheUserMayNotUseIsExplained) {
                           "\r"
                           "then log out and log in again (a new group counts from the next "
                           "login)."});
+    // nvq-can as that user would run it: root without a single capability.
+    const TimedCliRun cli =
+        timedNvqCan({"info", "--port", "5", "--baud", "9600", "--id", "1"}, 10000,
+                    {"setpriv", "--bounding-set=-all", "--inh-caps=-all", "--ambient-caps=-all"});
+    EXPECT_EQ(cli.code, 1);
+    EXPECT_EQ(cli.err, "nvq-can: cannot open COM5 (" + portsFolder() +
+                           "/com5): Permission denied\n"
+                           "nvq-can: You may not use " +
+                           t.node + ": it belongs to the group dialout, and your user " + user +
+                           " is not in that group.\n"
+                           "nvq-can: To join it, run:  sudo usermod -aG dialout " +
+                           user +
+                           "\n"
+                           "nvq-can: then log out and log in again (a new group counts from the "
+                           "next login).\n");
 }
 
 // Another program holds the port: one that set it for exclusive use and holds it as its
@@ -132,6 +113,14 @@ TEST(PortAccess, APortHeldByAnotherProgramNamesIt) {
                                                "Close that program and try again.")
                                            .arg(t.node)
                                            .arg(holder.processId()));
+        const TimedCliRun cli = timedNvqCan({"info", "--port", "5", "--baud", "9600", "--id", "1"});
+        EXPECT_EQ(cli.code, 1);
+        EXPECT_EQ(cli.err, QString("nvq-can: cannot open COM5 (%1/com5): Permission error while "
+                                   "locking the device\n"
+                                   "nvq-can: %2 is in use by another program: hold_port (process "
+                                   "%3).\n"
+                                   "nvq-can: Close that program and try again.\n")
+                               .arg(portsFolder(), t.node, QString::number(holder.processId())));
         holder.closeWriteChannel();
         EXPECT_TRUE(holder.waitForFinished(5000));
         EXPECT_EQ(t.openFailureHelp(), "opened") << "free again";

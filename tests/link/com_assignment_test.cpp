@@ -67,8 +67,20 @@ TEST(ComAssignment, AdaptersSeenForTheFirstTimeGetTheLowestFreeNumbers) {
          {"COM2 -> " + kA1}},
         {"the user gave it no number", {{ftdi("ttyUSB0", "A1")}, {}, {kA1}}, {}},
         {"an adapter without by-id link is named by its device",
-         {{{"/dev/ttyACM0", "/dev/ttyACM0", "", "", "", std::nullopt, std::nullopt}}, {}, {}},
+         {{{"/dev/ttyACM0", "/dev/ttyACM0", "", "", "", 0x2341, 0x0043}}, {}, {}},
          {"COM1 -> /dev/ttyACM0"}},
+        {"a line offered in the adapters folder",
+         {{{"/dev/pts/3", "/home/u/.config/nvq-can-setup/adapters/sim-1", "sim-1", "", "",
+            std::nullopt, std::nullopt}},
+          {},
+          {}},
+         {"COM1 -> /home/u/.config/nvq-can-setup/adapters/sim-1"}},
+        {"a built-in port whose own number a link took gets no second number",
+         {{builtIn("ttyS0"), ftdi("ttyUSB0", "A1")},
+          {{1, link(1, "/dev/pts/4", "/dev/pts/4")}},
+          {}},
+         {"COM2 -> " + kA1}},
+        {"a built-in port beyond the default numbers", {{builtIn("ttyAMA0")}, {}, {}}, {}},
         {"every number taken", {{ftdi("ttyUSB0", "A1")}, allTaken, {}}, {}},
     };
     for (const auto& c : cases) {
@@ -104,6 +116,37 @@ TEST(ComAssignment, EachNumberShowsWhatItReaches) {
     EXPECT_EQ(comNumberOf(state, ftdi("ttyUSB1", "A50285BI")), 2);
     EXPECT_EQ(comNumberOf(state, builtIn("ttyS0")), 1);
     EXPECT_EQ(comNumberOf(state, ftdi("ttyUSB9", "Z9")), 0);
+}
+
+// COMn is its link when there is one, wherever that leads: the default /dev/ttyS<n-1> then is
+// no longer COMn, even when the system lists it.
+TEST(ComAssignment, ALinkShadowsTheDefaultDevice) {
+    const PortsState state{{builtIn("ttyS0"), builtIn("ttyS1"), ftdi("ttyUSB0", "A1")},
+                           {{1, link(1, "/dev/ttyUSB0", "/dev/ttyUSB0")}, {2, link(2, kB2, "")}},
+                           {}};
+    const struct {
+        int number;
+        QString reach;
+        QString adapter;  // the listed line COMn reaches, "" when none
+    } cases[] = {
+        {1, "/dev/ttyUSB0 · FT232R USB UART · FTDI · A1", "/dev/ttyUSB0"},
+        {2, kB2 + " · not plugged in", ""},
+        {3, "/dev/ttyS2 · no device", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(comReach(state, c.number), c.reach) << c.number;
+        const SerialAdapter* a = adapterAt(state, c.number);
+        EXPECT_EQ(a ? a->systemLocation : QString(), c.adapter) << c.number;
+    }
+    EXPECT_EQ(comNumberOf(state, builtIn("ttyS0")), 0);
+    EXPECT_EQ(comNumberOf(state, builtIn("ttyS1")), 0);
+    EXPECT_EQ(comNumberOf(state, ftdi("ttyUSB0", "A1")), 1);
+}
+
+// A link's target is anybody's text: shown with its control characters made visible.
+TEST(ComAssignment, WhatANumberReachesShowsNoControlCharacters) {
+    const PortsState state{{}, {{1, link(1, "/dev/serial/by-id/x\r\x1b[2J", "")}}, {}};
+    EXPECT_EQ(comReach(state, 1), "/dev/serial/by-id/x\\x0D\\x1B[2J · not plugged in");
 }
 
 TEST(ComAssignment, DevicesAreOrderedByTheirNumbers) {

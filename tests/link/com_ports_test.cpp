@@ -4,14 +4,17 @@
 
 #include "support/qt_printers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 
 #include "link/com_ports.h"
 #include "support/fake_inventory.h"
 #include "support/file_faults.h"
+#include "support/planted.h"
 
 namespace {
 
@@ -124,6 +127,102 @@ TEST_F(ComPortsTest, AnAdapterGivenNoNumberKeepsNoneUntilGivenOne) {
     EXPECT_EQ(links(), QStringList{"com3"});
 }
 
+// A list written on Windows, or by hand with CR LF line ends, keeps its adapters without numbers.
+TEST_F(ComPortsTest, AListWithCrLfLineEndsIsRead) {
+    QDir().mkpath(folder());
+    ASSERT_TRUE(putFile(folder() + "/unassigned", (byId("A1") + "\r\n").toUtf8()));
+    const SerialAdapter a = plug("ttyUSB0", "A1");
+    ports.refresh();
+    EXPECT_EQ(links(), QStringList());
+    EXPECT_EQ(comNumberOf(ports.state(), a), 0);
+    EXPECT_EQ(ports.problem(), "");
+}
+
+// A list that cannot be read is never read (nor waited for), and says so; meanwhile no adapter
+// gets a number it may have been refused, and the list is not written over. Another number can
+// still be given by hand.
+TEST_F(ComPortsTest, AListThatCannotBeReadIsNamedAndNumbersNothing) {
+    const QString list = folder() + "/unassigned";
+    const struct {
+        const char* what;
+        Planted kind;
+        const char* problem;
+    } cases[] = {
+        {"named pipe", Planted::NamedPipe, "it is a named pipe (FIFO)"},
+        {"link to /dev/zero", Planted::LinkToZero, "it is a symbolic link"},
+        {"folder", Planted::Folder, "it is a folder"},
+        {"huge file", Planted::HugeFile,
+         "it holds 1073741824 bytes, more than the 65536 such a file may hold"},
+    };
+    const SerialAdapter a = plug("ttyUSB0", "A1");
+    QDir().mkpath(folder());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(plant(list, c.kind));
+        {
+            const Deadline deadline(5000, c.what, [list] { removePlanted(list); });
+            ports.refresh(true);
+        }
+        const QString problem = list + " cannot be read: " + c.problem +
+                                ". It lists the adapters given no COM number; until it is "
+                                "removed, no adapter gets a new number. Remove it:  rm -r '" +
+                                list + "'";  // quoted: the test's folder names hold a space
+        EXPECT_EQ(ports.problem(), problem);
+        EXPECT_EQ(links(), QStringList());
+        EXPECT_EQ(ports.assign(a.stablePath, 0), problem);
+        EXPECT_EQ(ports.assign(a.stablePath, 4), "");
+        EXPECT_EQ(links(), QStringList{"com4"});
+        ASSERT_EQ(removeComLink(folder(), 4), "");
+        removePlanted(list);
+    }
+    ASSERT_TRUE(putFile(list, kGarbage));
+    ports.refresh(true);
+    EXPECT_EQ(ports.problem(), "") << "garbage is a list of nothing";
+    EXPECT_EQ(links(), QStringList{"com1"});
+}
+
+// Another program changing the numbers holds the folder's lock: nothing is decided on what the
+// folder showed before, as that program may be half-way (an adapter's old link removed, its new
+// one not made yet).
+TEST_F(ComPortsTest, NumbersAreGivenOnlyUnderTheFoldersLock) {
+    const SerialAdapter a = plug("ttyUSB0", "A1");
+    QDir().mkpath(folder());
+    ports.lockWaitMs = 50;
+    {
+        QLockFile other(folder() + "/.lock");
+        ASSERT_TRUE(other.tryLock(0));
+        ports.refresh(true);
+        EXPECT_EQ(links(), QStringList()) << "no number while another program holds the folder";
+        EXPECT_EQ(ports.assign(a.stablePath, 3),
+                  "Another program is changing the COM numbers in " + folder() + " (process " +
+                      QString::number(QCoreApplication::applicationPid()) +
+                      "); try again in a moment.");
+        EXPECT_EQ(links(), QStringList());
+    }
+    ports.refresh(true);
+    EXPECT_EQ(links(), QStringList{"com1"});
+    ASSERT_TRUE(plant(folder() + "/.lock", Planted::NamedPipe));
+    const Deadline deadline(5000, "a named pipe as the folder's lock");
+    EXPECT_EQ(ports.assign(a.stablePath, 3),
+              "The lock of the ports folder, " + folder() +
+                  "/.lock, cannot be used: it is a named pipe (FIFO). Remove it:  rm -r '" +
+                  folder() + "/.lock'");
+}
+
+// A new link is made under a name of its own: what another program left, or makes at the same
+// time, under a temporary name is not touched.
+TEST_F(ComPortsTest, ANewLinkIsMadeUnderANameNoOtherProgramUses) {
+    const SerialAdapter a = plug("ttyUSB0", "A1");
+    QDir().mkpath(folder());
+    ASSERT_TRUE(QDir().mkdir(folder() + "/.com3.new"));
+    EXPECT_EQ(ports.assign(a.stablePath, 3), "");
+    EXPECT_EQ(linkTarget(3), byId("A1"));
+    EXPECT_EQ(
+        QDir(folder()).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+        QStringList({".com3.new", "com3"}));
+}
+
 TEST_F(ComPortsTest, AFolderThatCannotBeWrittenLosesNothing) {
     const SerialAdapter a = plug("ttyUSB0", "A1");
     ports.refresh();
@@ -131,8 +230,8 @@ TEST_F(ComPortsTest, AFolderThatCannotBeWrittenLosesNothing) {
     if (!readOnly.refusesNewFiles()) {
         GTEST_SKIP() << "this process can write into a folder without write permission";
     }
-    EXPECT_EQ(ports.assign(a.stablePath, 5),
-              "Cannot remove " + folder() + "/com1: Permission denied");
+    // The folder's lock is the first thing it refuses.
+    EXPECT_EQ(ports.assign(a.stablePath, 5), "Cannot write in " + folder() + ": Permission denied");
     EXPECT_EQ(links(), QStringList{"com1"});
     EXPECT_EQ(linkTarget(1), byId("A1"));
 }

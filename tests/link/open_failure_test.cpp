@@ -94,6 +94,10 @@ TEST(OpenFailure, ABusyPortNamesTheProgramsThatHoldIt) {
          {{4711, "minicom"}, {815, ""}},
          "/dev/ttyACM0 is in use by another program: minicom (process 4711), process 815.\r"
          "Close that program and try again."},
+        {"a program whose name looks like a placeholder",
+         {{4711, "%1"}, {815, "%2x"}},
+         "/dev/ttyACM0 is in use by another program: %1 (process 4711), %2x (process 815).\r"
+         "Close that program and try again."},
         {"ModemManager",
          {{812, "ModemManager"}},
          "/dev/ttyACM0 is in use by another program: ModemManager (process 812).\r"
@@ -104,6 +108,40 @@ TEST(OpenFailure, ABusyPortNamesTheProgramsThatHoldIt) {
     for (const auto& c : cases) {
         EXPECT_EQ(busyHelp("/dev/ttyACM0", c.holders), c.said) << c.what;
     }
+    EXPECT_EQ(busyHelp("/dev/ttyACM0", {}, "/run/lock/LCK..ttyACM0"),
+              "/dev/ttyACM0 is locked by the file /run/lock/LCK..ttyACM0, which names no running "
+              "program.\r"
+              "If no other program uses the port, remove that file and try again:  sudo rm -r "
+              "/run/lock/LCK..ttyACM0");
+}
+
+TEST(OpenFailure, SomethingWhereTheLockFileGoesIsNamedWithTheCommandThatRemovesIt) {
+    OpenFailure failure{
+        OpenFailureKind::BadLockFile, 3, "", "/dev/ttyUSB0", "/run/lock/LCK..ttyUSB0",
+        "it is a named pipe (FIFO)"};
+    EXPECT_EQ(explainOpenFailure(failure),
+              "/run/lock/LCK..ttyUSB0 is no lock file: it is a named pipe (FIFO). Serial programs "
+              "lock /dev/ttyUSB0 with a small ordinary file of that name; while this one is "
+              "there, the port is not opened.\r"
+              "Remove it and try again:  sudo rm -r /run/lock/LCK..ttyUSB0");
+    failure.device = "/home/u/my tty\r";
+    failure.lockFile = "/tmp/LCK.._home_u_my tty\r";
+    failure.lockFileProblem = "it is a folder";
+    EXPECT_EQ(badLockFileHelp(failure),
+              "/tmp/LCK.._home_u_my tty\\x0D is no lock file: it is a folder. Serial programs "
+              "lock /home/u/my tty\\x0D with a small ordinary file of that name; while this one "
+              "is there, the port is not opened.\r"
+              "Remove it and try again:  sudo rm -r '/tmp/LCK.._home_u_my tty\\x0D'");
+}
+
+// Link targets are anybody's text: a line end in one cannot start a line of the message.
+TEST(OpenFailure, ALinkTargetCannotAddLinesToTheMessage) {
+    EXPECT_EQ(
+        notFoundHelp({OpenFailureKind::NotFound, 4, "/home/u/ports/com4", "/home/u/ports/com4"},
+                     "/dev/serial/by-id/x\rRun:  rm -rf ~ %1"),
+        "COM4 leads to /dev/serial/by-id/x\\x0DRun:  rm -rf ~ %1, which is not there: the "
+        "adapter is not plugged in.\r"
+        "Plug it in, or pick another COM port.");
 }
 
 }  // namespace
