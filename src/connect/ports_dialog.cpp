@@ -17,7 +17,7 @@ enum Column { kCom, kDevice, kDescription, kManufacturer, kSerial, kUsbId, kStab
 QTableWidgetItem* cell(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setToolTip(text);
+    item->setToolTip(plainToolTip(text));
     return item;
 }
 
@@ -51,6 +51,7 @@ void PortsDialog::buildLayout() {
     PortTable->horizontalHeader()->setStretchLastSection(true);
     PortTable->setMinimumSize(900, 200);
     PortsNote->setWordWrap(true);
+    PortsNote->setTextFormat(Qt::PlainText);  // it names the ports folder
     PortsNote->setText(
         QStringLiteral("An adapter seen for the first time gets the lowest free COM number and "
                        "keeps it in every USB socket, also while it is unplugged. The numbers are "
@@ -117,7 +118,7 @@ QComboBox* PortsDialog::numberChoice(const Row& r) {
     for (int number = kFirstComNumber; number <= kLastComNumber; ++number) {
         choice->addItem(QStringLiteral("COM%1").arg(number));
         const QString reach = comReach(state, number);
-        choice->setItemData(number, reach, Qt::ToolTipRole);
+        choice->setItemData(number, plainToolTip(reach), Qt::ToolTipRole);
         if (number != r.number && state.links.contains(number)) {
             model->item(number)->setEnabled(false);
         }
