@@ -352,4 +352,53 @@ TEST(CommandLine, WhatDevicesFilesAndAdaptersSayIsPrintedEscaped) {
     EXPECT_EQ(controlsBesideLineEnds(ports.out), 0);
 }
 
+// Each listed device once, in the order first named; --verify and --store each add their own
+// step.
+TEST(CommandLine, WriteTakesEachDeviceOnceAndTheStepsAskedFor) {
+    SimProcess sim({"--port", "3", "--device", "4", "--device", "5", "--device", "6"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const QString file = putFile(dir, "good.par", kGoodFile);
+    const struct {
+        QStringList args;
+        const char* out;
+    } cases[] = {
+        {{"--id", "5"}, "05: written\n"},
+        {{"--id", "5", "--verify"}, "05: written, read back equal\n"},
+        {{"--id", "5", "--store"}, "05: written, stored\n"},
+        {{"--id", "5", "--verify", "--store"}, "05: written, read back equal, stored\n"},
+        {{"--id", "05,05"}, "05: written\n"},
+        {{"--id", "05,04-06"}, "05: written\n04: written\n06: written\n"},
+        {{"--id", "6", "--id", "4-6"}, "06: written\n04: written\n05: written\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = nvqCan(QStringList{"write", file} + kLine3 + c.args);
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
+// A port that cannot be opened is the line's failure, code 1, for every command that opens one.
+TEST(CommandLine, APortThatCannotBeOpenedEndsWithCode1) {
+    SimProcess sim({"--port", "3", "--device", "5"});  // for its ports folder
+    ASSERT_TRUE(sim.started());
+    const QString com9 = sim.portsDir() + "/com9";
+    ASSERT_TRUE(QFile::link("/nonexistent/tty", com9));
+    QTemporaryDir dir;
+    const QString file = putFile(dir, "good.par", kGoodFile);
+    const QStringList line = {"--port", "9", "--baud", "9600", "--id", "5"};
+    for (const QStringList& command :
+         {QStringList{"info"}, QStringList{"send", "PX"}, QStringList{"monitor", "--seconds", "1"},
+          QStringList{"read", "-o", dir.filePath("read.par")}, QStringList{"write", file}}) {
+        SCOPED_TRACE(command.join(' ').toStdString());
+        const CliRun run = nvqCan(command + line);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.startsWith("nvq-can: cannot open COM9 (" + com9 + "): "))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("read.par")));
+}
+
 }  // namespace
