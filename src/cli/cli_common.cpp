@@ -5,16 +5,21 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
 #include <cstdio>
 
 #include "device/parameter_codes.h"
 #include "link/port_names.h"
+#include "link/printable_text.h"
 #include "link/qt_serial_port.h"
 
 namespace {
 
+// Every byte of the text, a NUL included (JSON and escaped text hold none, but a message is
+// never cut short).
 void put(FILE* stream, const QString& text) {
-    fputs(text.toLocal8Bit().constData(), stream);
+    const QByteArray bytes = text.toLocal8Bit();
+    fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     fflush(stream);
 }
 
@@ -26,12 +31,27 @@ int wholeNumber(const QString& text, int min, int max, const QString& what) {
     bool ok = false;
     const int n = text.trimmed().toInt(&ok);
     if (!ok || n < min || n > max) {
-        throw usage(QStringLiteral("%1 \"%2\": must be a whole number from %3 to %4")
-                        .arg(what, text)
-                        .arg(min)
-                        .arg(max));
+        throw usage(
+            QStringLiteral("%1 \"%2\": must be a whole number from %3 to %4")
+                .arg(what, printableText(text), QString::number(min), QString::number(max)));
     }
     return n;
+}
+
+// Qt writes the C0 controls in JSON strings as \u escapes, but DEL and the C1 controls as they
+// are. Escaped too, they read the same to a JSON reader and never reach a terminal raw; outside
+// strings JSON holds no such character.
+QString escapeJsonControls(const QString& json) {
+    QString out;
+    out.reserve(json.size());
+    for (const QChar c : json) {
+        if (c.category() == QChar::Other_Control && c.unicode() >= 0x7f) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 QString twoDigits(int id) {
@@ -40,6 +60,18 @@ QString twoDigits(int id) {
 
 }  // namespace
 
+double decimalNumber(const QString& text, double min, double max, const QString& what) {
+    bool ok = false;
+    const double n = text.toDouble(&ok);
+    // toDouble takes "inf", "nan" and 1e300 too: each is refused by the range.
+    if (!ok || !std::isfinite(n) || n < min || n > max) {
+        throw usage(QStringLiteral("%1 \"%2\": must be a number from %3 to %4")
+                        .arg(what, printableText(text), QString::number(min, 'g', 10),
+                             QString::number(max, 'g', 10)));
+    }
+    return n;
+}
+
 void Output::line(const QString& text) const {
     put(stdout, text + QLatin1Char('\n'));
 }
@@ -47,8 +79,8 @@ void Output::line(const QString& text) const {
 void Output::printJson(const QJsonValue& value, bool oneLine) const {
     QJsonDocument doc =
         value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
-    QString text =
-        QString::fromUtf8(doc.toJson(oneLine ? QJsonDocument::Compact : QJsonDocument::Indented));
+    QString text = escapeJsonControls(
+        QString::fromUtf8(doc.toJson(oneLine ? QJsonDocument::Compact : QJsonDocument::Indented)));
     if (!text.endsWith(QLatin1Char('\n'))) {
         text += QLatin1Char('\n');
     }
@@ -181,7 +213,7 @@ QStringList CommandLine::deviceIds() const {
 }
 
 QString portLabel(int number) {
-    return QStringLiteral("COM%1 (%2)").arg(number).arg(portDevicePath(number));
+    return QStringLiteral("COM%1 (%2)").arg(QString::number(number), portDevicePath(number));
 }
 
 QStringList openFailureLines(const SerialPort& port) {

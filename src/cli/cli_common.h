@@ -82,6 +82,10 @@ class CommandLine {
     QString usageTail_;
 };
 
+// A number option's value from min to max (a finite number); a usage error naming the range
+// otherwise.
+double decimalNumber(const QString& text, double min, double max, const QString& what);
+
 // "COM3" and its device path, "COM3 (/dev/ttyS2)".
 QString portLabel(int number);
 

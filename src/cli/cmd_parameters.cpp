@@ -13,6 +13,7 @@
 #include "device/parameter_verify.h"
 #include "device/parameter_write.h"
 #include "device/recording_reporter.h"
+#include "link/printable_text.h"
 #include "link/qt_serial_port.h"
 
 namespace {
@@ -51,8 +52,9 @@ ParameterSet readFile(const QString& path) {
     }
     const ParameterFileRead read = readParameterFile(content);
     if (read.usableLines < kParameterFileLines) {
-        throw CliError{kExitUsage, QStringLiteral("%1: %2; nothing was sent")
-                                       .arg(path, unusableLineReason(content, read))};
+        throw CliError{kExitUsage,
+                       QStringLiteral("%1: %2; nothing was sent")
+                           .arg(path, printableText(unusableLineReason(content, read)))};
     }
     return read.values;
 }
@@ -138,7 +140,8 @@ int runRead(const QStringList& args) {
     out.endProgress();
     if (!result.usable()) {
         out.error(QStringLiteral("%1: reading failed at %2: %3")
-                      .arg(id, session.failedCommand(), reporter.said.join(QStringLiteral("; "))));
+                      .arg(id, session.failedCommand(),
+                           printableText(reporter.said.join(QStringLiteral("; ")))));
         return kExitDeviceFailure;
     }
     if (const auto failure = saveParameterFile(path, set)) {
@@ -241,9 +244,10 @@ int runWrite(const QStringList& args) {
                                   {"exitCode", summary.exitCode()}});
     } else {
         for (const DeviceWriteReport& r : summary.devices) {
-            out.line(summaryLine(r));
+            // Both hold what the device and the file said: values read back, replies.
+            out.line(printableText(summaryLine(r)));
             for (const QString& m : notableMessages(r)) {
-                out.line(QStringLiteral("    ") + QString(m).replace('\r', ' '));
+                out.line(QStringLiteral("    ") + printableText(QString(m).replace('\r', ' ')));
             }
         }
     }

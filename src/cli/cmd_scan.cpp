@@ -9,6 +9,7 @@
 #include "link/com_ports.h"
 #include "link/port_inventory.h"
 #include "link/port_names.h"
+#include "link/printable_text.h"
 #include "link/qt_serial_port.h"
 
 namespace {
@@ -131,6 +132,7 @@ int runPorts(const QStringList& args) {
         if (!reaches.isEmpty()) {
             path = reaches;  // the device, and the adapter's description when there is one
         }
+        path = printableText(path);  // link targets and descriptions are the system's text
         out.line(QStringLiteral("COM%1").arg(n).leftJustified(6) + path + QStringLiteral("  ") +
                  what);
         for (const QString& line : r.explanation) {
@@ -212,7 +214,7 @@ int runScan(const QStringList& args) {
                                    {"baud", f.baud},
                                    {"id", f.id}});
         } else {
-            out.line(QStringLiteral("COM%1 %2 %3").arg(f.port).arg(f.baud, f.id));
+            out.line(QStringLiteral("COM%1 %2 %3").arg(QString::number(f.port), f.baud, f.id));
         }
     }
     if (out.json) {

@@ -4,6 +4,7 @@
 
 #include "cli/cli_common.h"
 #include "device/terminal_line.h"
+#include "link/printable_text.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ int runSend(const QStringList& args) {
             results.append(
                 QJsonObject{{"command", command}, {"reply", a.reply}, {"answered", a.answered}});
         } else {
-            out.line(a.reply);
+            out.line(printableText(a.reply));
             if (!a.answered) {
                 out.error(QStringLiteral("%1: no reply from %2").arg(command, id));
             }

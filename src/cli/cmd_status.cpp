@@ -8,6 +8,7 @@
 #include "device/identification.h"
 #include "device/status_cycle.h"
 #include "link/messages.h"
+#include "link/printable_text.h"
 #include "link/recording_file.h"
 
 namespace {
@@ -181,7 +182,8 @@ int runInfo(const QStringList& args) {
                           .arg(id, portLabel(portNumber), baud));
             return kExitDeviceFailure;
         case DeviceIdentification::End::OtherDevice:
-            out.error(QStringLiteral("%1: ID does not match: %2").arg(id, who.identity));
+            out.error(
+                QStringLiteral("%1: ID does not match: %2").arg(id, printableText(who.identity)));
             return kExitDeviceFailure;
         case DeviceIdentification::End::Failed:
             out.error(QStringLiteral("%1: no reply to \"%2\"")
@@ -208,11 +210,15 @@ int runInfo(const QStringList& args) {
                                   {"status", statusJson(cycle.status)}});
     } else {
         const DeviceStatus& s = cycle.status;
-        const auto row = [&out](const char* label, const QString& value) {
+        const auto line = [&out](const char* label, const QString& shown) {
             out.line(
-                QStringLiteral("%1 %2").arg(QString::fromLatin1(label).leftJustified(10), value));
+                QStringLiteral("%1 %2").arg(QString::fromLatin1(label).leftJustified(10), shown));
         };
-        row("Device", QStringLiteral("%1 on %2 at %3 baud").arg(id, portLabel(portNumber), baud));
+        // Every value below is the device's.
+        const auto row = [&line](const char* label, const QString& value) {
+            line(label, printableText(value));
+        };
+        line("Device", QStringLiteral("%1 on %2 at %3 baud").arg(id, portLabel(portNumber), baud));
         row("Identity", who.identity);
         row("Version", who.version);
         row("Name", who.name);
@@ -254,7 +260,7 @@ int runMonitor(const QStringList& args) {
     cl.addConnection();
     cl.addJson();
     const QCommandLineOption csv("csv", "Write CSV rows to FILE (\"-\": standard output).", "FILE");
-    const QCommandLineOption seconds("seconds", "Stop after S seconds.", "S");
+    const QCommandLineOption seconds("seconds", "Stop after S seconds (0.001 to 10000000).", "S");
     cl.parser.addOptions({csv, seconds});
     if (const auto end = cl.parse(args, out)) {
         return *end;
@@ -264,15 +270,10 @@ int runMonitor(const QStringList& args) {
     const int portNumber = cl.portNumber();
     const QString baud = cl.baudRate();
     const QString id = cl.deviceId();
-    double limitSeconds = 0;
-    if (cl.parser.isSet(seconds)) {
-        bool ok = false;
-        limitSeconds = cl.parser.value(seconds).toDouble(&ok);
-        if (!ok || limitSeconds <= 0) {
-            throw CliError{kExitUsage, QStringLiteral("--seconds \"%1\": must be a number above 0")
-                                           .arg(cl.parser.value(seconds))};
-        }
-    }
+    const double limitSeconds =
+        cl.parser.isSet(seconds)
+            ? decimalNumber(cl.parser.value(seconds), 0.001, 1e7, QStringLiteral("--seconds"))
+            : 0;
     const QString csvPath = cl.parser.value(csv);
     const bool csvToStdout = csvPath == QLatin1String("-");
     const bool csvToFile = !csvPath.isEmpty() && !csvToStdout;
@@ -342,14 +343,16 @@ int runMonitor(const QStringList& args) {
         QStringList parts;
         for (qsizetype i = 0; i < cycle.asked.size(); ++i) {
             parts << cycle.asked[i] + QLatin1Char('=') +
-                         decoded(cycle.asked[i], cycle.replies.value(i), cycle.status);
+                         printableText(
+                             decoded(cycle.asked[i], cycle.replies.value(i), cycle.status));
         }
         if (tick == StatusCycle::Tick::Lost || tick == StatusCycle::Tick::StillLost) {
             parts << QStringLiteral("(no communication)");
         } else if (tick == StatusCycle::Tick::Reidentified) {
             parts << QStringLiteral("(communication again)");
         }
-        out.line(QStringLiteral("%1 ms  %2").arg(ms, 8).arg(parts.join(QLatin1Char(' '))));
+        out.line(QStringLiteral("%1 ms  %2")
+                     .arg(QString::number(ms).rightJustified(8), parts.join(QLatin1Char(' '))));
     }
     if (csvStopped(csvFile.close())) {
         return kExitDeviceFailure;

@@ -4,6 +4,7 @@
 #include <QStyledItemDelegate>
 
 #include "connect/settings_file.h"
+#include "widgets/ui_helpers.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void showReach(QComboBox* list, const PortsState& state) {
                                   ? comReach(state, number)
                                   : QString();
         list->setItemData(i, reach, kReachRole);
-        list->setItemData(i, reach, Qt::ToolTipRole);
+        list->setItemData(i, plainToolTip(reach), Qt::ToolTipRole);
     }
     // The open list is as wide as its longest entry.
     list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + 24);

@@ -20,7 +20,7 @@ QTableWidgetItem* cell(const QString& raw) {
     const QString text = visibleText(raw);
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setToolTip(text);
+    item->setToolTip(plainToolTip(text));
     return item;
 }
 
@@ -128,7 +128,7 @@ QComboBox* PortsDialog::numberChoice(const Row& r) {
     for (int number = kFirstComNumber; number <= kLastComNumber; ++number) {
         choice->addItem(QStringLiteral("COM%1").arg(number));
         const QString reach = comReach(state, number);
-        choice->setItemData(number, reach, Qt::ToolTipRole);
+        choice->setItemData(number, plainToolTip(reach), Qt::ToolTipRole);
         if (number != r.number && state.links.contains(number)) {
             model->item(number)->setEnabled(false);
         }

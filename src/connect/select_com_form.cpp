@@ -256,5 +256,5 @@ void SelectComForm::showPortPath() {
                               ? comReach(ports_->state(), number)
                               : QString();
     PortPath->setText(reach);
-    PortPath->setToolTip(reach);
+    PortPath->setToolTip(plainToolTip(reach));
 }

@@ -205,6 +205,5 @@ QString unusableLineReason(const QByteArray& content, const ParameterFileRead& r
             break;
     }
     return QStringLiteral("line %1 holds \"%2\", which is %3")
-        .arg(line)
-        .arg(lines[line - 1], wanted);
+        .arg(QString::number(line), lines[line - 1], wanted);
 }

@@ -199,10 +199,10 @@ QString summaryLine(const DeviceWriteReport& r) {
                QStringLiteral("nothing written: %1 failed%2").arg(stepName(Step::Read), because());
     }
     if (!r.written) {
-        QString done = r.answered.isEmpty() ? QStringLiteral("no command got through")
-                                            : QStringLiteral("%1 commands got through, the last %2")
-                                                  .arg(r.answered.size())
-                                                  .arg(r.answered.last());
+        QString done = r.answered.isEmpty()
+                           ? QStringLiteral("no command got through")
+                           : QStringLiteral("%1 commands got through, the last %2")
+                                 .arg(QString::number(r.answered.size()), r.answered.last());
         return head + QStringLiteral("write incomplete (%1), ended%2; not read back, not stored")
                           .arg(done, because());
     }
@@ -218,8 +218,8 @@ QString summaryLine(const DeviceWriteReport& r) {
                 diffs << differenceText(d);
             }
             parts << QStringLiteral("read back with %1 difference(s): %2")
-                         .arg(r.differences->size())
-                         .arg(diffs.join(QStringLiteral("; ")));
+                         .arg(QString::number(r.differences->size()),
+                              diffs.join(QStringLiteral("; ")));
         }
     }
     if (r.storeSkipped) {

@@ -91,6 +91,7 @@ ChartPanel::ChartPanel(PollFeed& feed, Prompter& prompter, QWidget* parent)
       prompter_(prompter),
       history_(kHistorySamples) {
     setObjectName(QStringLiteral("ChartPanel"));
+    RecordStatus->setTextFormat(Qt::PlainText);  // it names the file
     SpanList->addItem(QStringLiteral("10 s"), 10'000);
     SpanList->addItem(QStringLiteral("1 min"), 60'000);
     SpanList->addItem(QStringLiteral("10 min"), 600'000);

@@ -30,6 +30,10 @@ CommunicationPanel::CommunicationPanel()
     for (QLabel* label : {ID, Version}) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
+    // What the device and the settings file say, never read as rich text.
+    for (QLabel* label : {BaudText, ID, Version}) {
+        label->setTextFormat(Qt::PlainText);
+    }
     auto* product = new QFormLayout(productFrame);
     product->addRow(QStringLiteral("ID:"), ID);
     product->addRow(QStringLiteral("Ver:"), Version);

@@ -46,6 +46,7 @@ QString lineStatusText(double perSecond, const LineState& line, const Connection
 LineStatus::LineStatus(MainSession& session, std::function<qint64()> clockMs, QWidget* parent)
     : QLabel(parent), session_(session), clockMs_(std::move(clockMs)) {
     setObjectName(QStringLiteral("LineStatus"));
+    setTextFormat(Qt::PlainText);  // it names the port's device path
     setToolTip(QStringLiteral(
         "Exchanges with the device per second, commands that got no reply and late replies "
         "dropped since the window connected; the port and its line settings"));

@@ -3,6 +3,11 @@
 #include <QPainter>
 #include <QStyle>
 
+ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setText(text);
+}
+
 QSize ElidedLabel::sizeHint() const {
     return {0, QLabel::sizeHint().height()};
 }

@@ -23,6 +23,15 @@ QString displayText(const QString& text) {
     return shown;
 }
 
+// A message names files and ports and quotes devices: its text is never read as rich text.
+QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
+                                    const QString& title, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, boxTitle(title), displayText(text), buttons, activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    return box.standardButton(box.clickedButton());
+}
+
 }  // namespace
 
 QString qtFileFilter(const QString& filter) {
@@ -39,12 +48,12 @@ QString qtFileFilter(const QString& filter) {
 }
 
 void MessageBoxPrompter::info(const QString& text, const QString& title) {
-    QMessageBox::information(activeWindow(), boxTitle(title), displayText(text), QMessageBox::Ok);
+    showBox(QMessageBox::Information, text, title, QMessageBox::Ok);
 }
 
 bool MessageBoxPrompter::ask(const QString& text, const QString& title) {
-    return QMessageBox::question(activeWindow(), boxTitle(title), displayText(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return showBox(QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 std::optional<QString> MessageBoxPrompter::saveFileName(const QString& title, const QString& filter,

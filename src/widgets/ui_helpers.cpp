@@ -1,6 +1,7 @@
 #include "widgets/ui_helpers.h"
 
 #include <QPalette>
+#include <QTextDocument>
 
 QLineEdit* valueDisplay(const char* name, const QString& initial, int minWidth) {
     auto* box = named<QLineEdit>(name, initial);
@@ -9,6 +10,14 @@ QLineEdit* valueDisplay(const char* name, const QString& initial, int minWidth) 
     box->setMinimumWidth(minWidth);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return box;
+}
+
+QString plainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text)) {
+        return text;  // shown as plain text already
+    }
+    return QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
 }
 
 void setBackground(QWidget* widget, const QColor& color) {

@@ -17,6 +17,11 @@ W* named(const char* name, Args&&... args) {
 // A read-only, framed text field for a device value.
 QLineEdit* valueDisplay(const char* name, const QString& initial = QString(), int minWidth = 70);
 
+// A tooltip that shows text from outside (an adapter's description, a link's target) as it is.
+// Qt reads a tooltip whose first line looks like rich text ("<b>...") as rich text; such text is
+// given escaped, inside rich text that keeps its spaces and line breaks.
+QString plainToolTip(const QString& text);
+
 // Sets a text field's background colour (and a readable text colour on it).
 void setBackground(QWidget* widget, const QColor& color);
 

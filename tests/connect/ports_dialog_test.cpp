@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include "connect/port_list.h"
 #include "connect/ports_dialog.h"
@@ -59,6 +60,44 @@ struct PortsRig {
 };
 
 class PortsDialogTest : public ::testing::Test, protected PortsRig {};
+
+// What a tooltip shows: Qt reads one that looks like rich text as rich text.
+QString shownToolTip(const QString& tip) {
+    if (!Qt::mightBeRichText(tip)) {
+        return tip;
+    }
+    QTextDocument shown;
+    shown.setHtml(tip);
+    return shown.toPlainText();
+}
+
+// What an adapter says of itself is text, never markup: the label under the list, the list's and
+// the label's tooltips and every cell of "Ports..." show it as it is.
+TEST_F(PortsDialogTest, AnAdaptersOwnWordsAreShownAsTheyAre) {
+    SelectComForm form(services, dir.filePath("nvq-can.ini"));
+    inventory.plug(
+        {"/dev/ttyUSB1", kFt4, "<b>FT232R</b> & <i>co", "<u>FTDI</u>", "FT4<br>X", 0x0403, 0x6001});
+    form.refreshPorts();
+    const QString reach = "/dev/ttyUSB1 · <b>FT232R</b> & <i>co · <u>FTDI</u> · FT4<br>X";
+    ASSERT_EQ(entries(form)[2], "COM3 → " + reach);
+    form.combo->setCurrentText("COM3");
+    EXPECT_EQ(form.PortPath->textFormat(), Qt::PlainText);
+    EXPECT_EQ(form.PortPath->text(), reach);
+    EXPECT_EQ(shownToolTip(form.PortPath->toolTip()), reach);
+    EXPECT_EQ(shownToolTip(form.combo->itemData(2, Qt::ToolTipRole).toString()), reach);
+    inPortsDialog(form, [&](PortsDialog& d) {
+        EXPECT_EQ(d.PortsNote->textFormat(), Qt::PlainText);
+        const int row = d.rowOf("/dev/ttyUSB1");
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(d.rowTexts(row), QStringList({"COM3", "/dev/ttyUSB1", "<b>FT232R</b> & <i>co",
+                                                "<u>FTDI</u>", "FT4<br>X", "0403:6001", kFt4}));
+        for (int column = 1; column < d.PortTable->columnCount(); ++column) {
+            const QTableWidgetItem* item = d.PortTable->item(row, column);
+            EXPECT_EQ(shownToolTip(item->toolTip()), item->text()) << column;
+        }
+        EXPECT_EQ(shownToolTip(d.comChoice(row)->itemData(3, Qt::ToolTipRole).toString()), reach);
+    });
+}
 
 // Every COM number shows what it reaches; an adapter plugged in or out while the dialog is open
 // shows at the next look, which the dialog's timer takes every second.

@@ -218,6 +218,39 @@ TEST_F(ParameterOperations, AReadBackThatDiffersIsNamedAndNotStored) {
     EXPECT_EQ(summaryLine(summary.devices[2]), "07: written, read back equal, stored");
 }
 
+// A read-back that differs does not keep the later devices from being written, unless
+// stopOnError; a device then left untried makes the run a failure (1), not a difference (3).
+TEST(ParameterWrite, AReadBackThatDiffersStopsTheOthersOnlyWhenAsked) {
+    const QString differs06 =
+        "06: written, read back with 1 difference(s): SLT: wrote \"20\", read \"?\"";
+    const struct {
+        WriteOptions options;
+        QStringList lines;
+        int exitCode;
+    } cases[] = {
+        {{.verify = true},
+         {"05: written, read back equal", differs06, "07: written, read back equal"},
+         3},
+        {{.verify = true, .stopOnError = true},
+         {"05: written, read back equal", differs06, "07: not tried (--stop-on-error after 06)"},
+         1},
+        {{.verify = true, .store = true, .stopOnError = true},
+         {"05: written, read back equal, stored",
+          differs06 + ", not stored, as the read-back differed",
+          "07: not tried (--stop-on-error after 06)"},
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.last().toStdString());
+        LineRig rig;
+        rig.device(6).values.remove("SLT");  // answers "?" to the write and to the read
+        const WriteSummary summary =
+            writeToDevices(*rig.session, rig.reporter, edited(), {"05", "06", "07"}, c.options);
+        EXPECT_EQ(summary.lines(), c.lines);
+        EXPECT_EQ(summary.exitCode(), c.exitCode);
+    }
+}
+
 TEST_F(ParameterOperations, ADeviceThatVanishesHalfWayIsNamedWithWhatItGot) {
     port->trigger = "@06CURR=1800";
     const QStringList ids{"05", "06", "07"};

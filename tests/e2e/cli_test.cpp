@@ -1,7 +1,9 @@
 // nvq-can as a process against nvq-can-sim as a process, on pseudo-terminal COM ports.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,6 +47,19 @@ QByteArrayList fileLines(const QString& path) {
 }
 
 const QStringList kLine3 = {"--port", "3", "--baud", "9600"};
+
+// A parameter file that every simulated device takes.
+const QByteArray kGoodFile =
+    "2\r\n300\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n01\r\n1\r\n9600\r\n"
+    "125000\r\n0\r\n 0 \r\n0\r\n0\r\n 1 \r\n";
+
+// Writes a file into the folder and returns its path.
+QString putFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content) {
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    return dir.filePath(name);
+}
 
 // A parameter set on 05 that differs from the simulator's defaults, read into a file, written to
 // 06 and 07 with a read-back and a store, and read back from both: the same file but for the
@@ -161,18 +176,10 @@ TEST(CommandLine, UsageErrorsAndBadFilesEndWithCode2AndSendNothing) {
     SimProcess sim({"--port", "3", "--device", "5", "--device", "6"});
     ASSERT_TRUE(sim.started());
     QTemporaryDir dir;
-    const auto put = [&dir](const QString& name, const QByteArray& content) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return dir.filePath(name);
-    };
-    const QByteArray good =
-        "2\r\n300\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n01\r\n1\r\n9600\r\n"
-        "125000\r\n0\r\n 0 \r\n0\r\n0\r\n 1 \r\n";
-    const QString goodFile = put("good.par", good);
-    const QString shortFile = put("short.par", good.left(30));
-    const QString badNode = put("node.par", QByteArray(good).replace("01\r\n1\r\n", "01\r\n0\r\n"));
+    const QString goodFile = putFile(dir, "good.par", kGoodFile);
+    const QString shortFile = putFile(dir, "short.par", kGoodFile.left(30));
+    const QString badNode =
+        putFile(dir, "node.par", QByteArray(kGoodFile).replace("01\r\n1\r\n", "01\r\n0\r\n"));
     const struct {
         QStringList args;
         const char* error;  // part of what standard error says
@@ -243,6 +250,155 @@ TEST(CommandLine, InfoSendAndMonitorReadTheDevice) {
     EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
                             [](const QByteArray& r) { return r.contains(",IDLE,"); }));
     EXPECT_TRUE(monitor.out.contains(" ms  AR=0 EX=0 PX=0"));
+}
+
+// Values out of range, not finite or no number at all are usage errors naming the range; a value
+// holding "%1" is quoted as typed.
+TEST(CommandLine, OptionValuesOutOfRangeNameTheRange) {
+    SimProcess sim({"--port", "3", "--device", "5"});
+    ASSERT_TRUE(sim.started());
+    const QStringList line = {"--port", "3", "--baud", "9600", "--id", "5"};
+    const QString seconds = "must be a number from 0.001 to 10000000\n";
+    const struct {
+        QStringList args;
+        QString error;
+    } cases[] = {
+        {QStringList{"monitor", "--seconds", "inf"} + line, "--seconds \"inf\": " + seconds},
+        {QStringList{"monitor", "--seconds", "nan"} + line, "--seconds \"nan\": " + seconds},
+        {QStringList{"monitor", "--seconds", "1e300"} + line, "--seconds \"1e300\": " + seconds},
+        {QStringList{"monitor", "--seconds", "10000000.5"} + line,
+         "--seconds \"10000000.5\": " + seconds},
+        {QStringList{"monitor", "--seconds", "0.0009"} + line, "--seconds \"0.0009\": " + seconds},
+        {QStringList{"monitor", "--seconds", "0"} + line, "--seconds \"0\": " + seconds},
+        {QStringList{"monitor", "--seconds", "ten"} + line, "--seconds \"ten\": " + seconds},
+        {{"info", "--baud", "9600", "--id", "5", "--port", "%1"},
+         "--port \"%1\": must be a whole number from 1 to 15\n"},
+        {{"write", "x.par", "--port", "3", "--baud", "9600", "--id", "%2-4"},
+         "--id \"%2\": must be a whole number from 1 to 99\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = nvqCan(c.args, 10000);
+        EXPECT_EQ(run.code, 2);
+        EXPECT_EQ(run.err, "nvq-can: " + c.error);
+    }
+    EXPECT_TRUE(sim.sent().isEmpty()) << sim.sent().join(' ').toStdString();
+    EXPECT_EQ(nvqCan(QStringList{"monitor", "--seconds", "0.001"} + line, 10000).code, 0);
+}
+
+// Control characters from a device, a file or an adapter's name reach the terminal escaped, a
+// backslash doubled; JSON keeps the value exactly, in its own escapes.
+TEST(CommandLine, WhatDevicesFilesAndAdaptersSayIsPrintedEscaped) {
+    SimProcess sim({"--port", "3", "--device", "5"});
+    ASSERT_TRUE(sim.started());
+    const QString version = "V3\x1b[31m" + QString(QChar(0)) + "\\x1b" + QChar(0x9b) + "!";
+    ASSERT_EQ(sim.control("version 5 " + version), "ok");
+    const QString shown = R"(V3\x1b[31m\x00\\x1b\x9b!)";
+    const QStringList line = {"--port", "3", "--baud", "9600", "--id", "5"};
+    const struct {
+        QStringList args;
+        QString out;
+    } printed[] = {
+        {QStringList{"send", "VER"} + line, shown + "\n"},
+        {QStringList{"send", "--raw", "VER"} + line, shown + "\n"},
+    };
+    for (const auto& c : printed) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = nvqCan(c.args);
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, c.out);
+    }
+    const CliRun info = nvqCan(QStringList{"info"} + line);
+    EXPECT_TRUE(info.out.contains("\nVersion    " + shown + "\n")) << info.out.toStdString();
+
+    const auto controlsBesideLineEnds = [](const QString& text) {
+        return std::count_if(text.begin(), text.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control && c != '\n';
+        });
+    };
+    for (const QStringList& args :
+         {QStringList{"send", "--json", "VER"} + line, QStringList{"info", "--json"} + line}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun run = nvqCan(args);
+        EXPECT_EQ(controlsBesideLineEnds(run.out), 0);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError);
+        EXPECT_EQ(doc.isArray() ? doc.array()[0].toObject()["reply"].toString()
+                                : doc.object()["version"].toString(),
+                  version);
+    }
+
+    // A parameter file's line, quoted in its refusal.
+    QTemporaryDir dir;
+    const QString file =
+        putFile(dir, "esc.par", QByteArray(kGoodFile).replace("01\r\n1\r\n", "01\r\n\x1b[2J\r\n"));
+    const CliRun write = nvqCan(QStringList{"write", file} + line);
+    EXPECT_EQ(write.code, 2);
+    EXPECT_EQ(write.err, "nvq-can: " + file +
+                             R"(: line 14 holds "\x1b[2J", which is no node ID ("1" to "127", )"
+                             R"(or nothing); nothing was sent)"
+                             "\n");
+
+    // A line offered as an adapter: the inventory drops control characters from its name, and a
+    // backslash there is doubled like any other.
+    const QString adapters = sim.portsDir() + "/../adapters";
+    ASSERT_TRUE(QDir().mkpath(adapters));
+    ASSERT_TRUE(QFile::link(QFileInfo(sim.portsDir() + "/com3").symLinkTarget(),
+                            adapters + R"(/sim\x1b[2Jline)"));
+    const CliRun ports = nvqCan({"ports"});
+    EXPECT_EQ(ports.code, 0);
+    EXPECT_TRUE(ports.out.contains(R"( · sim\\x1b[2Jline  opens)")) << ports.out.toStdString();
+    EXPECT_EQ(controlsBesideLineEnds(ports.out), 0);
+}
+
+// Each listed device once, in the order first named; --verify and --store each add their own
+// step.
+TEST(CommandLine, WriteTakesEachDeviceOnceAndTheStepsAskedFor) {
+    SimProcess sim({"--port", "3", "--device", "4", "--device", "5", "--device", "6"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const QString file = putFile(dir, "good.par", kGoodFile);
+    const struct {
+        QStringList args;
+        const char* out;
+    } cases[] = {
+        {{"--id", "5"}, "05: written\n"},
+        {{"--id", "5", "--verify"}, "05: written, read back equal\n"},
+        {{"--id", "5", "--store"}, "05: written, stored\n"},
+        {{"--id", "5", "--verify", "--store"}, "05: written, read back equal, stored\n"},
+        {{"--id", "05,05"}, "05: written\n"},
+        {{"--id", "05,04-06"}, "05: written\n04: written\n06: written\n"},
+        {{"--id", "6", "--id", "4-6"}, "06: written\n04: written\n05: written\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = nvqCan(QStringList{"write", file} + kLine3 + c.args);
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
+// A port that cannot be opened is the line's failure, code 1, for every command that opens one.
+TEST(CommandLine, APortThatCannotBeOpenedEndsWithCode1) {
+    SimProcess sim({"--port", "3", "--device", "5"});  // for its ports folder
+    ASSERT_TRUE(sim.started());
+    const QString com9 = sim.portsDir() + "/com9";
+    ASSERT_TRUE(QFile::link("/nonexistent/tty", com9));
+    QTemporaryDir dir;
+    const QString file = putFile(dir, "good.par", kGoodFile);
+    const QStringList line = {"--port", "9", "--baud", "9600", "--id", "5"};
+    for (const QStringList& command :
+         {QStringList{"info"}, QStringList{"send", "PX"}, QStringList{"monitor", "--seconds", "1"},
+          QStringList{"read", "-o", dir.filePath("read.par")}, QStringList{"write", file}}) {
+        SCOPED_TRACE(command.join(' ').toStdString());
+        const CliRun run = nvqCan(command + line);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.startsWith("nvq-can: cannot open COM9 (" + com9 + "): "))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("read.par")));
 }
 
 }  // namespace

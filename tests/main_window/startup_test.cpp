@@ -28,6 +28,18 @@ TEST_F(StartupTest, IdentifiesTheDeviceAndStartsPolling) {
     EXPECT_FALSE(rig.hub.open_.contains(1) || w.Timer1->isActive());
 }
 
+// What the device says is text, never markup; so is every label that names a port or a file.
+TEST_F(StartupTest, WhatTheDeviceSaysIsShownAsItIs) {
+    device->version = "<b>V3</b>40";
+    MainControlForm& w = start();
+    EXPECT_EQ(w.comm.Version->text(), "<b>V3</b>40");
+    for (const char* name : {"ID", "Version", "BaudText", "LineStatus", "RecordStatus"}) {
+        const auto* label = w.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
+    }
+}
+
 TEST_F(StartupTest, ASilentOrForeignDeviceIsNotCommunicating) {
     for (const bool silent : {true, false}) {
         device->faults.silent = silent;

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -11,6 +14,7 @@
 #include "setup/setup_parameters.h"
 #include "support/sim_rig.h"
 #include "terminal/terminal_form.h"
+#include "widgets/prompter.h"
 
 namespace {
 
@@ -37,6 +41,32 @@ TEST(WindowWidgets, EveryWindowHasItsCaptionAndTakesAllItsControlsWithIt) {
         EXPECT_EQ(window->windowTitle(), caption) << name;
         window.reset();
         EXPECT_EQ(QApplication::allWidgets().size(), before) << name;
+    }
+}
+
+// A message names files and quotes devices: its box shows the text as it is, never as markup,
+// its lines broken where the message breaks them.
+TEST(WindowWidgets, MessageBoxesShowTheirTextAsItIs) {
+    MessageBoxPrompter prompter;
+    for (const bool question : {false, true}) {
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        // Runs once the box is up: reads it and answers it.
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown = box->text();
+            format = box->textFormat();
+            box->button(question ? QMessageBox::Yes : QMessageBox::Ok)->click();
+        });
+        const QString message = "Cannot open <b>a.par</b>\rV3 & <i>";
+        if (question) {
+            EXPECT_TRUE(prompter.ask(message));
+        } else {
+            prompter.info(message);
+        }
+        EXPECT_EQ(format, Qt::PlainText);
+        EXPECT_EQ(shown, "Cannot open <b>a.par</b>\nV3 & <i>");
     }
 }
 }  // namespace
