@@ -9,8 +9,6 @@
 
 #include "link/qt_serial_port.h"
 
-namespace {
-
 WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunner& modal) {
     return {[&counts] {
                 return std::make_unique<CountingPort>(std::make_unique<QtSerialPort>(), counts);
@@ -18,9 +16,10 @@ WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunn
             &prompter, &modal};
 }
 
-}  // namespace
-
 BenchWindow::BenchWindow(LineCounts& counts) : form(countedServices(counts, prompter, modal)) {}
+
+BenchDialog::BenchDialog(LineCounts& counts)
+    : form(countedServices(counts, prompter, modal), dir.filePath(QStringLiteral("nvq-can.ini"))) {}
 
 bool BenchWindow::startPolling(int baud) {
     form.session().values.ComAddress = QStringLiteral("01");
@@ -68,6 +67,22 @@ double runEventLoopFor(int ms) {
     clock.start();
     loop.exec();
     return clock.nsecsElapsed() / 1e9;
+}
+
+bool runEventLoopUntil(const std::function<bool()>& done, int ms) {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    check.start(2);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    if (!done()) {
+        loop.exec();
+    }
+    return done();
 }
 
 void preferOffscreen() {

@@ -20,6 +20,7 @@ void CountingPort::write(const QByteArray& data) {
 QByteArray CountingPort::read() {
     const QByteArray got = port_->read();
     counts_.bytesIn += got.size();
+    counts_.replyLines += got.count('\r');
     if (got.contains('\r')) {
         awaitingReply_ = false;
     }

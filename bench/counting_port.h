@@ -11,6 +11,7 @@ struct LineCounts {
     qint64 bytesIn = 0;
     qint64 frames = 0;          // command lines written, one reply each
     qint64 positionFrames = 0;  // "PX" queries: one position update each
+    qint64 replyLines = 0;      // lines read, each ended by its CR
     // Command lines that got no reply line before the next one was written (a re-send in
     // auto-response mode counts its unanswered first try).
     qint64 noReplies = 0;
