@@ -13,8 +13,8 @@
 
 #include "device/parameter_file.h"
 #include "e2e/sim_process.h"
+#include "files/whole_file.h"
 #include "link/exchange.h"
-#include "link/whole_file.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "bench_window.h"
 #include "counting_port.h"
 #include "e2e/sim_process.h"
-#include "link/whole_file.h"
+#include "files/whole_file.h"
 #include "main_window/main_control_form.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "link/com_ports.h"
-#include "link/port_inventory.h"
+#include "ports/com_ports.h"
+#include "ports/port_inventory.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "link/port_names.h"
+#include "ports/port_names.h"
 #include "sim/sim_server.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <memory>
 
 #include "connect/select_com_form.h"
-#include "link/port_inventory.h"
 #include "link/qt_serial_port.h"
+#include "ports/port_inventory.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
 #include "widgets/window_services.h"

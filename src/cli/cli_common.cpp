@@ -9,9 +9,9 @@
 #include <cstdio>
 
 #include "device/parameter_codes.h"
-#include "link/port_names.h"
 #include "link/printable_text.h"
 #include "link/qt_serial_port.h"
+#include "ports/port_names.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include "cli/cli_common.h"
 #include "device/port_scan.h"
-#include "link/com_ports.h"
-#include "link/port_inventory.h"
-#include "link/port_names.h"
 #include "link/printable_text.h"
 #include "link/qt_serial_port.h"
+#include "ports/com_ports.h"
+#include "ports/port_inventory.h"
+#include "ports/port_names.h"
 
 namespace {
 

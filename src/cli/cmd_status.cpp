@@ -7,9 +7,9 @@
 #include "cli/cli_common.h"
 #include "device/identification.h"
 #include "device/status_cycle.h"
+#include "files/recording_file.h"
 #include "link/messages.h"
 #include "link/printable_text.h"
-#include "link/recording_file.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QAbstractItemView>
 #include <QStyledItemDelegate>
 
-#include "connect/settings_file.h"
+#include "files/settings_file.h"
 #include "widgets/ui_helpers.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QString>
 
-#include "link/com_assignment.h"
+#include "ports/com_assignment.h"
 
 // The connection dialog's port list shows, beside each "COMn", what it reaches:
 // "COM3 → /dev/ttyUSB0 · FT232R USB UART · FTDI · A50285BI". The entries' own texts stay "COMn"

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <optional>
 
-#include "link/com_ports.h"
+#include "ports/com_ports.h"
 
 class Prompter;
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "connect/settings_file.h"
+#include "files/settings_file.h"
 #include "widgets/window_services.h"
 
 class ComPorts;

@@ -4,9 +4,9 @@
 #include <array>
 #include <functional>
 
+#include "files/text_lines.h"
+#include "files/whole_file.h"
 #include "link/number_form.h"
-#include "link/text_lines.h"
-#include "link/whole_file.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/lock_files.h"
-#include "link/port_names.h"
 #include "link/visible_text.h"
+#include "ports/lock_files.h"
+#include "ports/port_names.h"
 
 namespace {
 

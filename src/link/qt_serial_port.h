@@ -3,8 +3,8 @@
 #include <QSerialPort>
 #include <optional>
 
-#include "link/open_failure.h"
 #include "link/serial_port.h"
+#include "ports/open_failure.h"
 
 // The real line, through QSerialPort used in its blocking style (no event loop, no readyRead).
 class QtSerialPort : public SerialPort {

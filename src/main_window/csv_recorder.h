@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "link/recording_file.h"
+#include "files/recording_file.h"
 #include "main_window/poll_feed.h"
 
 // The first line of a recording.

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-#include "link/port_names.h"
 #include "link/serial_port.h"
 #include "main_window/main_session.h"
+#include "ports/port_names.h"
 
 namespace {
 

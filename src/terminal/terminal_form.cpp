@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "device/terminal_line.h"
+#include "files/terminal_text_file.h"
 #include "link/messages.h"
-#include "terminal/terminal_text_file.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 

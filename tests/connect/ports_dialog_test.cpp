@@ -14,7 +14,7 @@
 #include "connect/port_list.h"
 #include "connect/ports_dialog.h"
 #include "connect/select_com_form.h"
-#include "link/port_names.h"
+#include "ports/port_names.h"
 #include "support/config_home.h"
 #include "support/fake_inventory.h"
 #include "support/file_faults.h"

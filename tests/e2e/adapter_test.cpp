@@ -6,8 +6,8 @@
 
 #include "connect/port_list.h"
 #include "e2e/e2e_rig.h"
-#include "link/port_inventory.h"
-#include "link/port_names.h"
+#include "ports/port_inventory.h"
+#include "ports/port_names.h"
 #include "support/fake_inventory.h"
 
 namespace {

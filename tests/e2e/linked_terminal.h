@@ -9,8 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "link/port_names.h"
 #include "link/qt_serial_port.h"
+#include "ports/port_names.h"
 #include "support/config_home.h"
 
 // A pseudo-terminal whose other side is linked as COM5, the stand-in for an adapter's node, in a

@@ -14,7 +14,7 @@
 #include "connect/select_com_form.h"
 #include "e2e/cli_run.h"
 #include "e2e/linked_terminal.h"
-#include "link/lock_files.h"
+#include "ports/lock_files.h"
 #include "support/fake_inventory.h"
 #include "support/planted.h"
 #include "support/sim_rig.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "fuzz_support.h"
-#include "link/lock_files.h"
+#include "ports/lock_files.h"
 
 namespace {
 

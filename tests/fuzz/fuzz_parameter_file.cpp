@@ -8,8 +8,8 @@
 #include <tuple>
 
 #include "device/parameter_file.h"
+#include "files/text_lines.h"
 #include "fuzz_support.h"
-#include "link/text_lines.h"
 
 namespace {
 

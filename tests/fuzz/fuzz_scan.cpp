@@ -6,8 +6,8 @@
 // Input: a mode byte (bit 0: list every device; bits 1-3: the device's baud rate; bit 4: its
 // port vanishes), the device's ID less one, the step before which the port vanishes, then the
 // device's answers separated by 0xFF.
-#include "connect/settings_file.h"
 #include "device/port_scan.h"
+#include "files/settings_file.h"
 #include "fuzz_support.h"
 #include "link/reply_reader.h"
 

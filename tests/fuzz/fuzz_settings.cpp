@@ -1,5 +1,5 @@
 // Arbitrary settings files: the dialog's choices are always entries of their lists.
-#include "connect/settings_file.h"
+#include "files/settings_file.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

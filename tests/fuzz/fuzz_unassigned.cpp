@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "fuzz_support.h"
-#include "link/ports_folder.h"
+#include "ports/ports_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QStringList paths = parseUnassigned(inputBytes(data, size, 0));

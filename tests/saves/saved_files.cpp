@@ -1,9 +1,9 @@
 #include "saved_files.h"
 
-#include "connect/settings_file.h"
 #include "device/parameter_file.h"
+#include "files/settings_file.h"
+#include "files/terminal_text_file.h"
 #include "main_window/csv_recorder.h"
-#include "terminal/terminal_text_file.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
-#include "link/port_inventory.h"
+#include "ports/port_inventory.h"
 
 // The serial lines a test says are present. Plugging and unplugging changes the signature, as
 // the system's folders change when adapters come and go; it counts how often it was asked for

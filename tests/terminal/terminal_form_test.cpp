@@ -5,10 +5,10 @@
 #include <QTest>
 
 #include "device/terminal_line.h"
+#include "files/terminal_text_file.h"
 #include "support/file_faults.h"
 #include "support/sim_rig.h"
 #include "terminal/terminal_form.h"
-#include "terminal/terminal_text_file.h"
 
 namespace {
 

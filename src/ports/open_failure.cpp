@@ -1,4 +1,4 @@
-#include "link/open_failure.h"
+#include "ports/open_failure.h"
 
 #include <QFileInfo>
 #include <QStringList>

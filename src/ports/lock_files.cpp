@@ -1,10 +1,10 @@
-#include "link/lock_files.h"
+#include "ports/lock_files.h"
 
 #include <QStandardPaths>
 #include <algorithm>
 #include <limits>
 
-#include "link/capped_file.h"
+#include "files/capped_file.h"
 
 namespace {
 

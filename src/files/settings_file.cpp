@@ -1,9 +1,9 @@
-#include "connect/settings_file.h"
+#include "files/settings_file.h"
 
 #include <QFile>
 
-#include "link/text_lines.h"
-#include "link/whole_file.h"
+#include "files/text_lines.h"
+#include "files/whole_file.h"
 
 QStringList comPortEntries() {
     QStringList entries;

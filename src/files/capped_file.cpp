@@ -1,4 +1,4 @@
-#include "link/capped_file.h"
+#include "files/capped_file.h"
 
 #include <QFile>
 #include <cerrno>

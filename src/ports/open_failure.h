@@ -4,7 +4,7 @@
 #include <QSerialPort>
 #include <QString>
 
-#include "link/device_access.h"
+#include "ports/device_access.h"
 
 // Why a serial port could not be opened, explained so that the user knows what to do.
 

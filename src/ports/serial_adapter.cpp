@@ -1,4 +1,4 @@
-#include "link/serial_adapter.h"
+#include "ports/serial_adapter.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
-#include "link/com_assignment.h"
+#include "ports/com_assignment.h"
 
-#include "link/port_names.h"
 #include "link/visible_text.h"
+#include "ports/port_names.h"
 
 bool isAdapter(const SerialAdapter& line) {
     return line.stablePath != line.systemLocation || line.vendorId.has_value();

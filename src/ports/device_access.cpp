@@ -1,4 +1,4 @@
-#include "link/device_access.h"
+#include "ports/device_access.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "link/capped_file.h"
-#include "link/lock_files.h"
+#include "files/capped_file.h"
+#include "ports/lock_files.h"
 
 #ifndef Q_OS_WIN
 #include <dirent.h>

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include "link/com_assignment.h"
-#include "link/port_inventory.h"
+#include "ports/com_assignment.h"
+#include "ports/port_inventory.h"
 
 // The COM numbers of this machine as the connection dialog shows them: the inventory's adapters,
 // the ports folder's links, and the assignment rule of com_assignment.h applied to both.

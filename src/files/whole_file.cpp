@@ -1,4 +1,4 @@
-#include "link/whole_file.h"
+#include "files/whole_file.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "link/ports_folder.h"
-#include "link/serial_adapter.h"
+#include "ports/ports_folder.h"
+#include "ports/serial_adapter.h"
 
 // Which COM number reaches which serial line. The rule (README, "COM ports"):
 //  - COMn is the link comN in the ports folder when there is one, whoever made it; else the

@@ -1,8 +1,8 @@
-#include "link/com_ports.h"
+#include "ports/com_ports.h"
 
 #include <utility>
 
-#include "link/file_stamp.h"
+#include "files/file_stamp.h"
 
 ComPorts::ComPorts(PortInventory& inventory, QString folder)
     : inventory_(inventory), folder_(std::move(folder)) {}

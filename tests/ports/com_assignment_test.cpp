@@ -3,8 +3,8 @@
 
 #include "support/qt_printers.h"
 
-#include "link/com_assignment.h"
-#include "link/port_inventory.h"
+#include "ports/com_assignment.h"
+#include "ports/port_inventory.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "support/qt_printers.h"
 
-#include "link/open_failure.h"
+#include "ports/open_failure.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <QTemporaryDir>
 
-#include "link/device_access.h"
+#include "ports/device_access.h"
 #include "support/file_faults.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QList>
 #include <QString>
 
-#include "link/port_names.h"
-#include "link/serial_adapter.h"
+#include "ports/port_names.h"
+#include "ports/serial_adapter.h"
 
 // The serial lines present on this machine. The program asks the system; tests use a fake.
 class PortInventory {

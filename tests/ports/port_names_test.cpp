@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "link/port_names.h"
+#include "ports/port_names.h"
 
 TEST(PortNames, ALinkInThePortsFolderWinsOverTheSerialDefault) {
     QTemporaryDir config;

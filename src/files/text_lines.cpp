@@ -1,4 +1,4 @@
-#include "link/text_lines.h"
+#include "files/text_lines.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "link/file_stamp.h"
+#include "files/file_stamp.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "link/ports_folder.h"
+#include "ports/ports_folder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "link/capped_file.h"
-#include "link/com_assignment.h"
-#include "link/lock_files.h"
+#include "files/capped_file.h"
 #include "link/visible_text.h"
+#include "ports/com_assignment.h"
+#include "ports/lock_files.h"
 
 namespace {
 

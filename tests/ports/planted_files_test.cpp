@@ -7,11 +7,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "link/capped_file.h"
-#include "link/device_access.h"
-#include "link/lock_files.h"
-#include "link/ports_folder.h"
+#include "files/capped_file.h"
 #include "link/visible_text.h"
+#include "ports/device_access.h"
+#include "ports/lock_files.h"
+#include "ports/ports_folder.h"
 #include "support/file_faults.h"
 #include "support/planted.h"
 

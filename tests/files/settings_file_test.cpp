@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "connect/settings_file.h"
+#include "files/settings_file.h"
 
 // The file's lines must each be an entry of their list: from the first that is missing or is
 // not, the port and ID fall back to COM1 and 01 and the baud rate keeps what was read so far.

@@ -1,8 +1,8 @@
-#include "terminal/terminal_text_file.h"
+#include "files/terminal_text_file.h"
 
 #include <QDir>
 
-#include "link/whole_file.h"
+#include "files/whole_file.h"
 
 QByteArray terminalFileContent(const QString& log) {
     // The log holds the line's own characters (Latin-1), so the file gets the same bytes.

@@ -1,4 +1,4 @@
-#include "link/port_inventory.h"
+#include "ports/port_inventory.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "link/file_stamp.h"
+#include "files/file_stamp.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 
-#include "link/com_ports.h"
+#include "ports/com_ports.h"
 #include "support/fake_inventory.h"
 #include "support/file_faults.h"
 #include "support/planted.h"

@@ -1,4 +1,4 @@
-#include "link/recording_file.h"
+#include "files/recording_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
