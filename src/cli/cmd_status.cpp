@@ -5,11 +5,11 @@
 #include <csignal>
 
 #include "cli/cli_common.h"
-#include "device/identification.h"
-#include "device/status_cycle.h"
 #include "files/recording_file.h"
 #include "link/messages.h"
 #include "link/printable_text.h"
+#include "monitor/identification.h"
+#include "monitor/status_cycle.h"
 
 namespace {
 

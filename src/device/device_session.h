@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "device/device_reporter.h"
+#include "device/parameter_policy.h"
 #include "link/connection_values.h"
-#include "link/parameter_policy.h"
 #include "link/serial_port.h"
 
 // One line to devices, held for parameter work: its connection values (the device ID in use is

@@ -1,6 +1,6 @@
 #pragma once
 
-// Texts the link's policies show; the windows use the same words.
+// Texts the windows' exchange policies show; the windows use the same words.
 
 // The identity every device this program serves answers to "ID".
 inline constexpr char kDeviceIdentity[] = "Stepvane-CAN";

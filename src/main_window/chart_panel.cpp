@@ -11,7 +11,7 @@
 #include <QValueAxis>
 #include <limits>
 
-#include "main_window/poll_feed.h"
+#include "monitor/poll_feed.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "main_window/chart_points.h"
-#include "main_window/csv_recorder.h"
+#include "monitor/csv_recorder.h"
 
 class PollFeed;
 class Prompter;

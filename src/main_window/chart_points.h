@@ -4,8 +4,8 @@
 #include <QPointF>
 #include <QString>
 
-#include "main_window/poll_feed.h"
 #include "main_window/ring_buffer.h"
+#include "monitor/poll_feed.h"
 
 using SampleHistory = RingBuffer<PollSample>;
 

@@ -2,27 +2,12 @@
 
 #include <QLabel>
 #include <QTimer>
-#include <deque>
 #include <functional>
 #include <utility>
 
-#include "link/connection_values.h"
-#include "link/exchange.h"
+#include "monitor/line_counters.h"
 
 class MainSession;
-
-// Exchanges per second over the last two seconds, from readings of the line's exchange count.
-class ExchangeRate {
-  public:
-    void note(qint64 ms, quint64 exchanges);
-    double perSecond() const;
-
-  private:
-    std::deque<std::pair<qint64, quint64>> readings_;
-};
-
-// "12.5 exchanges/s, 0 unanswered, 0 late replies dropped   COM1 (/dev/ttyUSB0) 9600,N,8,1".
-QString lineStatusText(double perSecond, const LineState& line, const ConnectionValues& values);
 
 // The main window's line-quality line: how busy and how healthy the line is since the window
 // connected, and the port with its line settings. Renewed twice a second from the line's own

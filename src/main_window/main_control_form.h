@@ -5,7 +5,7 @@
 #include <QToolButton>
 #include <memory>
 
-#include "link/main_policy.h"
+#include "device/main_policy.h"
 #include "main_window/chart_panel.h"
 #include "main_window/communication_panel.h"
 #include "main_window/control_panel.h"
@@ -19,7 +19,6 @@
 #include "main_window/on_the_fly_commands.h"
 #include "main_window/on_the_fly_panel.h"
 #include "main_window/output_commands.h"
-#include "main_window/poll_feed.h"
 #include "main_window/speed_profile.h"
 #include "main_window/status_panel.h"
 #include "main_window/status_poller.h"
@@ -27,6 +26,7 @@
 #include "main_window/sync_panel.h"
 #include "main_window/terminal_pane.h"
 #include "main_window/terminal_pane_commands.h"
+#include "monitor/poll_feed.h"
 #include "widgets/device_window.h"
 #include "widgets/window_services.h"
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "device/main_policy.h"
 #include "link/connection_values.h"
-#include "link/main_policy.h"
 #include "link/serial_port.h"
 #include "widgets/press_queue.h"
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "main_window/poll_feed.h"
 #include "main_window/status_view.h"
+#include "monitor/poll_feed.h"
 
 class MainSession;
 struct CommunicationPanel;

@@ -1,12 +1,12 @@
 #include "main_window/status_view.h"
 
-#include "device/status_decoders.h"
 #include "link/number_form.h"
 #include "main_window/control_panel.h"
 #include "main_window/dio_panel.h"
 #include "main_window/latch_panel.h"
 #include "main_window/status_panel.h"
 #include "main_window/sync_panel.h"
+#include "monitor/status_decoders.h"
 
 namespace {
 

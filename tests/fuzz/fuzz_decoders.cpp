@@ -8,12 +8,12 @@
 #include <QMap>
 #include <QtEndian>
 
-#include "device/status_decoders.h"
 #include "fuzz_support.h"
 #include "link/number_form.h"
 #include "link/reply_helpers.h"
 #include "main_window/main_control_form.h"  // the panels
 #include "main_window/status_view.h"
+#include "monitor/status_decoders.h"
 
 namespace {
 

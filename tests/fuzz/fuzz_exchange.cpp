@@ -9,11 +9,11 @@
 // Mode bits 0-1: reader (0 main, 1 parameter, 2 terminal, 3 pane); 2: auto-response mode;
 // 3: the device streams on after its reply; 4: characters take their line time; 5: the port
 // vanishes.
+#include "device/main_policy.h"
+#include "device/parameter_policy.h"
 #include "device/terminal_line.h"
 #include "fuzz_support.h"
 #include "link/exchange.h"
-#include "link/main_policy.h"
-#include "link/parameter_policy.h"
 #include "link/reply_reader.h"
 #include "main_window/terminal_pane_commands.h"
 

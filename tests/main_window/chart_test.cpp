@@ -3,9 +3,9 @@
 #include <QLineSeries>
 #include <QTemporaryDir>
 
-#include "device/status_decoders.h"
 #include "main_window/chart_panel.h"
 #include "main_window/main_form_fixture.h"
+#include "monitor/status_decoders.h"
 #include "support/file_faults.h"
 #include "support/qt_printers.h"
 

@@ -3,7 +3,7 @@
 #include "device/parameter_file.h"
 #include "files/settings_file.h"
 #include "files/terminal_text_file.h"
-#include "main_window/csv_recorder.h"
+#include "monitor/csv_recorder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "main_window/poll_feed.h"
+#include "monitor/poll_feed.h"
 
 // What the save child writes for each kind of file ("settings", "parameters", "terminal",
 // "recording"), shared

@@ -1,4 +1,4 @@
-#include "device/status_cycle.h"
+#include "monitor/status_cycle.h"
 
 #include "link/messages.h"
 #include "link/number_form.h"

@@ -4,7 +4,7 @@
 
 #include "support/qt_printers.h"
 
-#include "device/status_decoders.h"
+#include "monitor/status_decoders.h"
 
 namespace {
 

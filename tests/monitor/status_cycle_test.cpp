@@ -1,8 +1,8 @@
 // The polling cycle without a window, as the command line's "info" and "monitor" run it.
 #include <gtest/gtest.h>
 
-#include "device/identification.h"
-#include "device/status_cycle.h"
+#include "monitor/identification.h"
+#include "monitor/status_cycle.h"
 #include "support/sim_rig.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "main_window/csv_recorder.h"
+#include "monitor/csv_recorder.h"
 
 #include <QDir>
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "files/recording_file.h"
-#include "main_window/poll_feed.h"
+#include "monitor/poll_feed.h"
 
 // The first line of a recording.
 QByteArray csvHeader();

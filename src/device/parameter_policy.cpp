@@ -1,4 +1,4 @@
-#include "link/parameter_policy.h"
+#include "device/parameter_policy.h"
 
 #include "link/exchange.h"
 #include "link/messages.h"

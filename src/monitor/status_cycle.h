@@ -5,9 +5,9 @@
 #include <array>
 #include <optional>
 
-#include "device/status_decoders.h"
 #include "link/exchange.h"
 #include "link/serial_port.h"
+#include "monitor/status_decoders.h"
 
 // What the main window's status panel shows, as values: the counters as the device answers them,
 // the codes and bit words decoded. Nothing until first read.

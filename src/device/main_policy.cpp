@@ -1,4 +1,4 @@
-#include "link/main_policy.h"
+#include "device/main_policy.h"
 
 #include "link/exchange.h"
 #include "link/messages.h"

@@ -1,4 +1,4 @@
-#include "device/status_decoders.h"
+#include "monitor/status_decoders.h"
 
 #include "link/reply_helpers.h"
 

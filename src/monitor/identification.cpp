@@ -1,4 +1,4 @@
-#include "device/identification.h"
+#include "monitor/identification.h"
 
 #include "link/messages.h"
 

@@ -2,8 +2,8 @@
 
 #include "support/qt_printers.h"
 
-#include "link/main_policy.h"
-#include "link/parameter_policy.h"
+#include "device/main_policy.h"
+#include "device/parameter_policy.h"
 #include "sim/sim_port.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "main_window/poll_feed.h"
+#include "monitor/poll_feed.h"
 
 #include <chrono>
 
