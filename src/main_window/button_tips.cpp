@@ -1,6 +1,6 @@
 #include "main_window/button_tips.h"
 
-#include "main_window/chart_panel.h"
+#include "chart/chart_panel.h"
 #include "main_window/main_control_form.h"
 
 void setButtonTips(MainControlForm& form) {

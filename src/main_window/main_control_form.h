@@ -5,8 +5,8 @@
 #include <QToolButton>
 #include <memory>
 
+#include "chart/chart_panel.h"
 #include "device/main_policy.h"
-#include "main_window/chart_panel.h"
 #include "main_window/communication_panel.h"
 #include "main_window/control_panel.h"
 #include "main_window/dio_panel.h"

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <csignal>
 
+#include "chart/chart_panel.h"
 #include "connect/select_com_form.h"
-#include "main_window/chart_panel.h"
 #include "saved_files.h"
 #include "setup/parameter_file_commands.h"
 #include "setup/setup_rig.h"

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "main_window/chart_points.h"
+#include "chart/chart_points.h"
 #include "monitor/csv_recorder.h"
 
 class PollFeed;

@@ -1,4 +1,4 @@
-#include "main_window/chart_panel.h"
+#include "chart/chart_panel.h"
 
 #include <QChart>
 #include <QChartView>

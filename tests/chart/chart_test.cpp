@@ -3,7 +3,7 @@
 #include <QLineSeries>
 #include <QTemporaryDir>
 
-#include "main_window/chart_panel.h"
+#include "chart/chart_panel.h"
 #include "main_window/main_form_fixture.h"
 #include "monitor/status_decoders.h"
 #include "support/file_faults.h"

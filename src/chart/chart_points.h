@@ -4,7 +4,7 @@
 #include <QPointF>
 #include <QString>
 
-#include "main_window/ring_buffer.h"
+#include "chart/ring_buffer.h"
 #include "monitor/poll_feed.h"
 
 using SampleHistory = RingBuffer<PollSample>;

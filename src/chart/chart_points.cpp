@@ -1,4 +1,4 @@
-#include "main_window/chart_points.h"
+#include "chart/chart_points.h"
 
 #include <algorithm>
 
