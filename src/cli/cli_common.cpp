@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "device/parameter_codes.h"
-#include "link/printable_text.h"
+#include "files/printable_text.h"
 #include "link/qt_serial_port.h"
 #include "ports/port_names.h"
 

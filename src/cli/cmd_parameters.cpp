@@ -13,7 +13,7 @@
 #include "device/parameter_verify.h"
 #include "device/parameter_write.h"
 #include "device/recording_reporter.h"
-#include "link/printable_text.h"
+#include "files/printable_text.h"
 #include "link/qt_serial_port.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "cli/cli_common.h"
 #include "device/port_scan.h"
-#include "link/printable_text.h"
+#include "files/printable_text.h"
 #include "link/qt_serial_port.h"
 #include "ports/com_ports.h"
 #include "ports/port_inventory.h"

@@ -4,7 +4,7 @@
 
 #include "cli/cli_common.h"
 #include "device/terminal_line.h"
-#include "link/printable_text.h"
+#include "files/printable_text.h"
 
 namespace {
 

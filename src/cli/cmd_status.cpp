@@ -5,9 +5,9 @@
 #include <csignal>
 
 #include "cli/cli_common.h"
+#include "files/printable_text.h"
 #include "files/recording_file.h"
 #include "link/messages.h"
-#include "link/printable_text.h"
 #include "monitor/identification.h"
 #include "monitor/status_cycle.h"
 

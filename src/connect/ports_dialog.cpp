@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "link/visible_text.h"
+#include "files/visible_text.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/visible_text.h"
+#include "files/visible_text.h"
 #include "ports/lock_files.h"
 #include "ports/port_names.h"
 

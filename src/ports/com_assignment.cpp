@@ -1,6 +1,6 @@
 #include "ports/com_assignment.h"
 
-#include "link/visible_text.h"
+#include "files/visible_text.h"
 #include "ports/port_names.h"
 
 bool isAdapter(const SerialAdapter& line) {

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cerrno>
 
-#include "link/visible_text.h"
+#include "files/visible_text.h"
 
 namespace {
 

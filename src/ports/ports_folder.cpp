@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "files/capped_file.h"
-#include "link/visible_text.h"
+#include "files/visible_text.h"
 #include "ports/com_assignment.h"
 #include "ports/lock_files.h"
 

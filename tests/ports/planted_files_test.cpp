@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "files/capped_file.h"
-#include "link/visible_text.h"
+#include "files/visible_text.h"
 #include "ports/device_access.h"
 #include "ports/lock_files.h"
 #include "ports/ports_folder.h"

@@ -264,8 +264,8 @@ TEST_F(DownloadTest, PressesDuringAQuestionRunAfterTheOperation) {
     EXPECT_EQ(rig.takeLines(), QStringList{"@05STORE"} + framed("05", uploadQueries()));
     EXPECT_FALSE(rig.hub.open_.contains(1));
     EXPECT_EQ(rig.prompter.messages(),
-              QStringList({"Are you sure you want to save parameters to flash?",
-                           "Store to Flash done!"}));
+              QStringList(
+                  {"Are you sure you want to save parameters to flash?", "Store to Flash done!"}));
 }
 
 // A parameter set opened from a file and downloaded reaches the device as the file has it.

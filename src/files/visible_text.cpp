@@ -1,4 +1,4 @@
-#include "link/visible_text.h"
+#include "files/visible_text.h"
 
 #include <QChar>
 #include <QRegularExpression>

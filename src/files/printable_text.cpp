@@ -1,4 +1,4 @@
-#include "link/printable_text.h"
+#include "files/printable_text.h"
 
 QString printableText(const QString& text) {
     QString shown;

@@ -1,7 +1,7 @@
 // Outside text made safe for a terminal: control characters escaped, everything else as it is.
 #include <gtest/gtest.h>
 
-#include "link/printable_text.h"
+#include "files/printable_text.h"
 #include "support/qt_printers.h"
 
 namespace {
