@@ -22,6 +22,11 @@ std::optional<int> serialBaudCode(const QString& rate);
 std::optional<QString> canBitRateForCode(int32_t code);
 std::optional<int> canBitRateCode(const QString& rate);
 
+// A check box's value as the device takes and reports it: "1" or "0".
+inline QString flagText(bool on) {
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 // The device's name is "KRB" and its two-digit ID.
 QString deviceNameFor(const QString& id);
 // The two ID digits of a device name: its characters 4 and 5.

@@ -2,13 +2,10 @@
 
 #include "device/communication_settings.h"
 #include "device/device_session.h"
+#include "device/parameter_codes.h"
 #include "device/parameter_messages.h"
 
 namespace {
-
-QString flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 bool sendAll(DeviceSession& session, const QStringList& commands) {
     for (const QString& command : commands) {
@@ -38,11 +35,11 @@ QStringList leadingCommands(const ParameterSet& s) {
     QStringList commands{
         QStringLiteral("SR=0"),
         QStringLiteral("ABORT"),
-        QStringLiteral("EDO=") + flag(s.edoEnable),
+        QStringLiteral("EDO=") + flagText(s.edoEnable),
         QStringLiteral("POL=") + QString::number(polarityWord(polarityFromWord(s.polarity))),
-        QStringLiteral("RT=") + flag(s.RT),
+        QStringLiteral("RT=") + flagText(s.RT),
         QStringLiteral("LCA=") + s.LCA,
-        QStringLiteral("SL=") + flag(s.posGuardEnable),
+        QStringLiteral("SL=") + flagText(s.posGuardEnable),
     };
     for (const auto& t : kTextParameters) {
         commands << QString::fromLatin1(t.key) + QLatin1Char('=') + s.*t.field;
@@ -52,6 +49,6 @@ QStringList leadingCommands(const ParameterSet& s) {
 
 QStringList trailingCommands(const ParameterSet& s) {
     return {QStringLiteral("DOBOOT=") + s.doBoot, QStringLiteral("EOBOOT=") + s.eoBoot,
-            QStringLiteral("EDEC=") + flag(s.decEnable),
-            QStringLiteral("RZ=") + flag(s.returnZero)};
+            QStringLiteral("EDEC=") + flagText(s.decEnable),
+            QStringLiteral("RZ=") + flagText(s.returnZero)};
 }

@@ -3,20 +3,17 @@
 #include <QHash>
 #include <functional>
 
+#include "device/parameter_codes.h"
 #include "link/number_form.h"
 
 namespace {
-
-QString flag(bool on) {
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 using Getter = std::function<QString(const ParameterSet&)>;
 
 const QHash<QString, Getter>& getters() {
     static const QHash<QString, Getter> table = [] {
         QHash<QString, Getter> t{
-            {"EDO", [](const ParameterSet& s) { return flag(s.edoEnable); }},
+            {"EDO", [](const ParameterSet& s) { return flagText(s.edoEnable); }},
             {"DB", [](const ParameterSet& s) { return s.serialBaud; }},
             {"BR", [](const ParameterSet& s) { return s.canBitRate; }},
             {"DN", [](const ParameterSet& s) { return s.deviceId; }},
@@ -27,12 +24,12 @@ const QHash<QString, Getter>& getters() {
              }},
             {"LCA", [](const ParameterSet& s) { return wholeNumberText(s.LCA).value_or(s.LCA); }},
             {"CM", [](const ParameterSet& s) { return QString::number(int(s.method)); }},
-            {"SL", [](const ParameterSet& s) { return flag(s.posGuardEnable); }},
+            {"SL", [](const ParameterSet& s) { return flagText(s.posGuardEnable); }},
             {"DOBOOT", [](const ParameterSet& s) { return s.doBoot; }},
             {"EOBOOT", [](const ParameterSet& s) { return s.eoBoot; }},
-            {"EDEC", [](const ParameterSet& s) { return flag(s.decEnable); }},
-            {"RZ", [](const ParameterSet& s) { return flag(s.returnZero); }},
-            {"RT", [](const ParameterSet& s) { return flag(s.RT); }},
+            {"EDEC", [](const ParameterSet& s) { return flagText(s.decEnable); }},
+            {"RZ", [](const ParameterSet& s) { return flagText(s.returnZero); }},
+            {"RT", [](const ParameterSet& s) { return flagText(s.RT); }},
         };
         for (const auto& p : kTextParameters) {
             const auto field = p.field;

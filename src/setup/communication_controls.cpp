@@ -90,3 +90,11 @@ bool selectItem(QComboBox* list, const QString& text) {
     list->setCurrentIndex(index);
     return true;
 }
+
+void selectOrClear(QComboBox* list, const QString& text) {
+    if (text.isEmpty()) {
+        list->setCurrentIndex(-1);
+    } else {
+        selectItem(list, text);
+    }
+}

@@ -34,3 +34,5 @@ struct CommunicationControls {
 
 // Selects the item equal to text; false (selection unchanged) when the list has no such item.
 bool selectItem(QComboBox* list, const QString& text);
+// As selectItem; an empty text selects nothing.
+void selectOrClear(QComboBox* list, const QString& text);

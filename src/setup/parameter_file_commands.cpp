@@ -16,14 +16,6 @@ namespace {
 constexpr qint64 kMaxParameterFileBytes = 1 << 20;
 
 // An empty line stands for a list with nothing selected.
-void selectOrClear(QComboBox* list, const QString& item) {
-    if (item.isEmpty()) {
-        list->setCurrentIndex(-1);
-    } else {
-        selectItem(list, item);
-    }
-}
-
 // Lines of a message are joined with a carriage return.
 QString lines(const QString& first, const QString& second) {
     return first + QLatin1Char('\r') + second;

@@ -8,14 +8,6 @@
 namespace {
 
 // An empty value stands for a list with nothing selected.
-void selectOrClear(QComboBox* list, const QString& item) {
-    if (item.isEmpty()) {
-        list->setCurrentIndex(-1);
-    } else {
-        selectItem(list, item);
-    }
-}
-
 QLineEdit* box(const ParameterControls& p, const char* key) {
     for (const auto& t : p.textParameters()) {
         if (qstrcmp(t.key, key) == 0) {
