@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <atomic>
+
+#include "device/line_engine.h"
+#include "sim/sim_port.h"
+#include "support/qt_printers.h"
+#include "support/sim_rig.h"
+
+namespace {
+
+// An engine on COM1 with devices 05 and 06 behind it, at 9600 baud on the simulated line.
+class LineEngineTest : public ::testing::Test {
+  protected:
+    LineEngineTest() {
+        SimBus& bus = hub.addPort(1);
+        bus.addDevice(5, 9600);
+        bus.addDevice(6, 9600);
+    }
+    ~LineEngineTest() override { hub.afterLine = nullptr; }
+
+    void start() {
+        engine = std::make_unique<LineEngine>([this] {
+            engineThread = QThread::currentThread();
+            auto port = std::make_unique<SimPort>(hub);
+            openPort(*port, 1, "9600");
+            return port;
+        });
+    }
+    // A job of one exchange per command, each reply appended to replies.
+    LineEngine::Job commands(const QString& address, const QStringList& list) {
+        return [this, address, list](LineEngine::Line& line) {
+            for (const QString& c : list) {
+                replies << line.exchange(address, c).text;
+            }
+        };
+    }
+    // Runs the events posted to this thread until the condition holds (bounded).
+    static bool processUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 1000 && !done(); ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return done();
+    }
+
+    SimHub hub;
+    std::unique_ptr<LineEngine> engine;
+    QThread* engineThread = nullptr;
+    QStringList replies;  // written by jobs, read after waitForIdle
+};
+
+// Jobs given from two windows at once reach the wire whole and in the order given.
+TEST_F(LineEngineTest, JobsNeverInterleaveOnTheWire) {
+    start();
+    QStringList expected;
+    for (int i = 0; i < 20; ++i) {
+        const QString address = i % 2 ? "06" : "05";
+        const QStringList job = {"PX", "EX", QString("DN")};
+        engine->post(commands(address, job));
+        expected += framed(address, job);
+    }
+    engine->waitForIdle();
+    EXPECT_EQ(hub.lines(), expected);
+    EXPECT_EQ(replies.count("KRB05"), 10);
+    EXPECT_EQ(replies.count("KRB06"), 10);
+    EXPECT_NE(engineThread, QThread::currentThread());
+}
+
+// A stop goes out right after the exchange under way, between two exchanges of the running job;
+// on an idle line at once. Jobs queued behind it keep their turn.
+TEST_F(LineEngineTest, AStopGoesOutBetweenTwoExchangesOfTheRunningJob) {
+    const struct {
+        const char* what;
+        QByteArray stopAfter;  // the line after which the stop is pressed
+        QStringList wire;
+    } cases[] = {
+        {"in the middle", "@05J+", framed("05", {"ACC=300", "J+", "ABORT", "PX", "EX", "DN"})},
+        {"on the last line", "@05EX", framed("05", {"ACC=300", "J+", "PX", "EX", "ABORT", "DN"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        hub.clearLines();
+        start();
+        std::atomic<bool> stopped = false;
+        hub.afterLine = [&, line = c.stopAfter](const QByteArray& written) {
+            if (written == line && !stopped.exchange(true)) {
+                engine->stop("05", "ABORT");
+            }
+        };
+        engine->post(commands("05", {"ACC=300", "J+", "PX", "EX"}));
+        engine->post(commands("05", {"DN"}));
+        engine->waitForIdle();
+        EXPECT_EQ(hub.lines(), c.wire);
+        hub.afterLine = nullptr;
+        engine.reset();
+    }
+    hub.clearLines();
+    start();
+    engine->stop("05", "ABORT");
+    engine->waitForIdle();
+    EXPECT_EQ(hub.lines(), framed("05", {"ABORT"}));
+}
+
+// An adapter pulled out in the middle of a job: each exchange after it reports the failure once
+// to its job, the jobs behind it still run (and meet the same), and the engine stays usable.
+TEST_F(LineEngineTest, APortLostInTheMiddleOfAJobFailsItsExchanges) {
+    start();
+    hub.vanishAfter(1, "@05PX");
+    QList<ExchangeResult::Status> seen;
+    engine->post([&](LineEngine::Line& line) {
+        for (const QString c : {"ID", "PX", "EX"}) {
+            const ExchangeResult r = line.exchange("05", c);
+            seen << r.status;
+            if (r.status == ExchangeResult::Status::PortFailure) {
+                break;  // as a window's job does: one message, then it ends
+            }
+        }
+    });
+    engine->post([&](LineEngine::Line& line) { seen << line.exchange("05", "DN").status; });
+    engine->waitForIdle();
+    using S = ExchangeResult::Status;
+    EXPECT_EQ(seen, (QList<S>{S::Reply, S::PortFailure, S::PortFailure}));
+    EXPECT_EQ(hub.lines(), framed("05", {"ID", "PX"}));
+}
+
+// What follows a job runs in the window's thread, in order; closing the engine while a job runs
+// ends that job after its exchange under way, drops the jobs behind it (their follow-ups still
+// run) and closes the port. Nothing waits for a window that is gone.
+TEST_F(LineEngineTest, ClosingWhileAJobRunsEndsItAfterItsExchange) {
+    start();
+    QObject window;
+    QStringList followed;
+    std::atomic<bool> inJob = false;
+    hub.afterLine = [&](const QByteArray& written) {
+        if (written == "@05EX") {
+            inJob = true;
+            QThread::msleep(50);  // the window closes meanwhile
+        }
+    };
+    engine->post(commands("05", {"PX"}), &window, [&] { followed << "first"; });
+    engine->post(commands("05", {"EX", "DN", "VER"}), &window, [&] { followed << "second"; });
+    engine->post(commands("05", {"ID"}), &window, [&] { followed << "third"; });
+    while (!inJob) {
+        QThread::yieldCurrentThread();
+    }
+    engine.reset();
+    EXPECT_EQ(hub.lines(), framed("05", {"PX", "EX"}));
+    EXPECT_TRUE(hub.open_.isEmpty());
+    EXPECT_TRUE(processUntil([&] { return followed.size() == 3; }));
+    EXPECT_EQ(followed, QStringList({"first", "second", "third"}));
+
+    start();
+    {
+        QObject gone;
+        engine->post(commands("05", {"PX"}), &gone, [&] { followed << "never"; });
+        engine->waitForIdle();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(followed.size(), 3);
+}
+
+}  // namespace
