@@ -13,7 +13,16 @@
 
 namespace {
 
-enum PortColumn { kCom, kDevice, kDescription, kManufacturer, kSerial, kUsbId, kStablePath, kColumns };
+enum PortColumn {
+    kCom,
+    kDevice,
+    kDescription,
+    kManufacturer,
+    kSerial,
+    kUsbId,
+    kStablePath,
+    kColumns
+};
 
 // Paths come from links anybody may have made: shown without their control characters.
 QTableWidgetItem* cell(const QString& raw) {

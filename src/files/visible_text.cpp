@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QRegularExpression>
+#include <algorithm>
 
 QString visibleText(const QString& text) {
     QString shown;
@@ -17,6 +18,15 @@ QString visibleText(const QString& text) {
         }
     }
     return shown;
+}
+
+QString shownName(const QByteArray& raw) {
+    const QString name = QString::fromUtf8(raw).trimmed();
+    if (name.size() > 64 ||
+        !std::all_of(name.begin(), name.end(), [](QChar c) { return c.isPrint(); })) {
+        return QString();
+    }
+    return name;
 }
 
 QString visibleShellWord(const QString& path) {

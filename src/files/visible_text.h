@@ -8,6 +8,10 @@
 // line of its own in a message nor change how the rest reads.
 QString visibleText(const QString& text);
 
+// A name from outside (a user or group database, /proc, a lock file) as it may be shown: trimmed,
+// printable and at most 64 characters; else nothing ("").
+QString shownName(const QByteArray& raw);
+
 // The path as a word a shell takes (quoted when it holds anything but letters, digits and
 // ._/+:,=@%-), shown as visibleText shows it.
 QString visibleShellWord(const QString& path);

@@ -44,16 +44,17 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
     connect(Timer1, &QTimer::timeout, this, &MainControlForm::Timer1_Timer);
     // Each press waits for the tick or handler under way; closing too, so that the port is not
     // closed in the middle of an exchange.
-    const auto onPress = [this](auto* sender, auto signal, void (MainControlForm::*handler)()) {
+    const auto onPress = [this](auto* sender, auto signal, std::function<void()> handler) {
         connect(sender, signal, this, [this, handler] { pressed(handler); });
     };
-    onPress(comm.SelectedDeviceID, &QComboBox::activated, &MainControlForm::SelectedDeviceID_Click);
-    onPress(ManualTerminal, &QToolButton::clicked, &MainControlForm::ManualTerminal_Click);
-    onPress(Setup, &QToolButton::clicked, &MainControlForm::Setup_Click);
-    onPress(Command2, &QPushButton::clicked, &MainControlForm::Command2_Click);
+    onPress(comm.SelectedDeviceID, &QComboBox::activated,
+            [this] { identification_.SelectedDeviceID_Click(); });
+    onPress(ManualTerminal, &QToolButton::clicked, [this] { ManualTerminal_Click(); });
+    onPress(Setup, &QToolButton::clicked, [this] { Setup_Click(); });
+    onPress(Command2, &QPushButton::clicked, [this] { close(); });
     // toggled, not clicked: a change the polling cycle makes runs the handler too, inside its tick.
-    onPress(control.EnableStat, &QCheckBox::toggled, &MainControlForm::EnableStat_Click);
-    onPress(latch.EnableLatch, &QCheckBox::toggled, &MainControlForm::EnableLatch_Click);
+    onPress(control.EnableStat, &QCheckBox::toggled, [this] { enables_.EnableStat_Click(); });
+    onPress(latch.EnableLatch, &QCheckBox::toggled, [this] { enables_.EnableLatch_Click(); });
     buildLayout();
     // Enter in an entry must not press a button: a dialog presses its first push button on Enter,
     // which here would reset the position counter or close the window.
@@ -182,29 +183,13 @@ void MainControlForm::Timer1_Timer() {
 
 // A change the polling cycle makes to a control runs its handler at once, as part of the tick;
 // everything else is a press, run once the session is free.
-void MainControlForm::pressed(void (MainControlForm::*handler)()) {
+void MainControlForm::pressed(const std::function<void()>& handler) {
     if (session_.displaying) {
         const BusyScope busy(session_.busy);
-        (this->*handler)();
+        handler();
         return;
     }
-    session_.presses.press([this, handler] { (this->*handler)(); });
-}
-
-void MainControlForm::SelectedDeviceID_Click() {
-    identification_.SelectedDeviceID_Click();
-}
-
-void MainControlForm::Command2_Click() {
-    close();
-}
-
-void MainControlForm::EnableStat_Click() {
-    enables_.EnableStat_Click();
-}
-
-void MainControlForm::EnableLatch_Click() {
-    enables_.EnableLatch_Click();
+    session_.presses.press(handler);
 }
 
 void MainControlForm::keyPressEvent(QKeyEvent* event) {

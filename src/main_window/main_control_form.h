@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <functional>
 #include <memory>
 
 #include "chart/chart_panel.h"
@@ -81,13 +82,9 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
     // Fills the lists, identifies the device and starts polling.
     void startUp();
     // Runs a press's handler once the session is free (see MainSession::presses).
-    void pressed(void (MainControlForm::*handler)());
-    void SelectedDeviceID_Click();
+    void pressed(const std::function<void()>& handler);
     void ManualTerminal_Click();
     void Setup_Click();
-    void Command2_Click();
-    void EnableStat_Click();
-    void EnableLatch_Click();
 
     // MainLinkHost
     void tell(const QString& message) override;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/capped_file.h"
+#include "files/visible_text.h"
 #include "ports/lock_files.h"
 
 #ifndef Q_OS_WIN
@@ -43,25 +44,15 @@ constexpr int kMaxGroups = 4096;
 // A command name is at most 16 bytes.
 constexpr qint64 kMaxCommandBytes = 64;
 
-// A name from a database or /proc as it may be shown: printable, not too long, else nothing.
-QString cleanName(const QByteArray& raw) {
-    const QString name = QString::fromLocal8Bit(raw).trimmed();
-    if (name.isEmpty() || name.size() > 64 ||
-        !std::all_of(name.begin(), name.end(), [](QChar c) { return c.isPrint(); })) {
-        return QString();
-    }
-    return name;
-}
-
 QString userName(uid_t uid) {
     const passwd* pw = getpwuid(uid);
-    const QString name = pw ? cleanName(pw->pw_name) : QString();
+    const QString name = pw ? shownName(pw->pw_name) : QString();
     return name.isEmpty() ? QString::number(uid) : name;
 }
 
 QString groupName(gid_t gid) {
     const group* gr = getgrgid(gid);
-    const QString name = gr ? cleanName(gr->gr_name) : QString();
+    const QString name = gr ? shownName(gr->gr_name) : QString();
     return name.isEmpty() ? QString::number(gid) : name;
 }
 
@@ -112,7 +103,7 @@ bool processHasGroup(gid_t gid) {
 QString commandName(qint64 pid) {
     const CappedFile comm =
         readCappedFile(QStringLiteral("/proc/%1/comm").arg(pid), kMaxCommandBytes);
-    return comm.outcome == CappedFile::Outcome::Read ? cleanName(comm.bytes) : QString();
+    return comm.outcome == CappedFile::Outcome::Read ? shownName(comm.bytes) : QString();
 }
 
 bool isRunning(qint64 pid) {

@@ -5,22 +5,12 @@
 #include <limits>
 
 #include "files/capped_file.h"
+#include "files/visible_text.h"
 
 namespace {
 
-// Names longer than a host name may be are no names.
-constexpr qsizetype kMaxNameLength = 64;
 // Process numbers are below 2^22 on Linux; ten digits is what the ten-column form holds.
 constexpr qsizetype kMaxPidDigits = 10;
-
-QString shownName(const QByteArray& raw) {
-    const QString name = QString::fromUtf8(raw).trimmed();
-    if (name.size() > kMaxNameLength ||
-        !std::all_of(name.begin(), name.end(), [](QChar c) { return c.isPrint(); })) {
-        return QString();
-    }
-    return name;
-}
 
 QByteArray withoutLineEnd(QByteArray line) {
     if (line.endsWith('\r')) {

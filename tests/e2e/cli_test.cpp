@@ -12,33 +12,18 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "e2e/cli_run.h"
 #include "e2e/sim_process.h"
 #include "support/qt_printers.h"
 
 namespace {
 
-struct CliRun {
-    int code = -1;  // -1: did not end in time
-    QString out;
-    QString err;
-};
+using CliRun = TimedCliRun;
 
 // Runs nvq-can with the simulator's ports folder (SimProcess has set XDG_CONFIG_HOME), bounded
 // in time.
 CliRun nvqCan(const QStringList& args, int timeoutMs = 60000) {
-    QProcess p;
-    p.start(QStringLiteral(NVQ_CLI_PATH), args);
-    CliRun run;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(3000);
-        ADD_FAILURE() << "nvq-can " << args.join(' ').toStdString() << " did not end in time";
-        return run;
-    }
-    run.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return run;
+    return timedNvqCan(args, timeoutMs);
 }
 
 QByteArrayList fileLines(const QString& path) {
