@@ -1,27 +1,139 @@
 #include "device/line_engine.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <chrono>
+#include <set>
+
+namespace {
+
+// Every engine alive, for allIdle(); and a count of what engines did, for waitForActivity().
+struct Engines {
+    std::mutex mutex;
+    std::set<LineEngine*> alive;
+    std::condition_variable activity;
+    quint64 events = 0;
+};
+
+Engines& engines() {
+    static Engines e;
+    return e;
+}
+
+void noteActivity() {
+    Engines& e = engines();
+    {
+        const std::lock_guard lock(e.mutex);
+        ++e.events;
+    }
+    e.activity.notify_all();
+}
+
+// Runs fn in the application's main thread unless context is gone by then. The windows that give
+// jobs live there; the application object outlives every engine, and the check happens in the
+// thread that destroys contexts, so it cannot race with their end.
+void relay(const QPointer<QObject>& context, std::function<void()> fn,
+           std::function<void()> ifGone = {}) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [context, fn = std::move(fn), ifGone = std::move(ifGone)] {
+            if (context) {
+                fn();
+            } else if (ifGone) {
+                ifGone();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace
+
+LineEngine::Line::Line(LineEngine& engine, SerialPort& port) : engine_(engine), port_(port) {
+    state_.beforeExchange = [this] { engine_.sendDueStop(*this); };
+}
 
 ExchangeResult LineEngine::Line::exchange(const QString& address, const QString& command,
                                           const ExchangeOptions& options) {
-    engine_.sendDueStop(*this);
     return ::exchange(port_, state_, address, command, options);
+}
+
+void LineEngine::Line::show(std::function<void()> fn) {
+    if (context_) {
+        relay(context_, std::move(fn));
+        noteActivity();
+    }
+}
+
+void LineEngine::Line::waitFor(std::function<void()> fn) {
+    auto waiting = std::make_shared<Waiting>();
+    {
+        const std::lock_guard lock(engine_.mutex_);
+        if (engine_.closing_ || !context_) {
+            throw Abandoned{};
+        }
+        engine_.waiting_ = waiting;
+    }
+    // Runs in the window's thread; the job may be gone by then (abandoned), the shared state not.
+    const auto end = [waiting](bool answered) {
+        {
+            const std::lock_guard lock(waiting->mutex);
+            (answered ? waiting->answered : waiting->abandoned) = true;
+        }
+        waiting->changed.notify_all();
+    };
+    relay(
+        context_,
+        [fn = std::move(fn), end] {
+            fn();
+            end(true);
+        },
+        [end] { end(false); });
+    noteActivity();
+    bool answered = false;
+    {
+        std::unique_lock lock(waiting->mutex);
+        waiting->changed.wait(lock, [&] { return waiting->answered || waiting->abandoned; });
+        answered = waiting->answered;
+    }
+    {
+        const std::lock_guard lock(engine_.mutex_);
+        engine_.waiting_.reset();
+    }
+    if (!answered) {
+        throw Abandoned{};
+    }
 }
 
 // A plain thread rather than a QThread: the engine needs no event loop (a job waits on the line,
 // not on events), and its start and end are then ones ThreadSanitizer sees. Qt takes the thread
 // on as its own the first time a Qt object is made in it.
 LineEngine::LineEngine(std::function<std::unique_ptr<SerialPort>()> makePort)
-    : thread_([this, makePort = std::move(makePort)] { run(makePort); }) {}
+    : thread_([this, makePort = std::move(makePort)] { run(makePort); }) {
+    const std::lock_guard lock(engines().mutex);
+    engines().alive.insert(this);
+}
 
 LineEngine::~LineEngine() {
+    {
+        const std::lock_guard lock(engines().mutex);
+        engines().alive.erase(this);
+    }
     std::deque<Entry> dropped;
+    std::shared_ptr<Waiting> waiting;
     {
         const std::lock_guard lock(mutex_);
         closing_ = true;
         dropped.swap(queue_);
+        waiting = waiting_;
     }
     changed_.notify_all();
+    if (waiting) {
+        {
+            const std::lock_guard lock(waiting->mutex);
+            waiting->abandoned = true;
+        }
+        waiting->changed.notify_all();
+    }
     thread_.join();
     for (Entry& entry : dropped) {
         finish(entry);
@@ -29,16 +141,21 @@ LineEngine::~LineEngine() {
 }
 
 void LineEngine::post(Job job, QObject* context, std::function<void()> done) {
+    Entry entry{std::move(job), context, std::move(done)};
+    bool queued = false;
     {
         const std::lock_guard lock(mutex_);
         if (!closing_) {
-            queue_.push_back({std::move(job), context, std::move(done)});
-            changed_.notify_all();
-            return;
+            queue_.push_back(std::move(entry));
+            queued = true;
         }
     }
-    Entry dropped{{}, context, std::move(done)};
-    finish(dropped);
+    if (!queued) {
+        finish(entry);
+        return;
+    }
+    changed_.notify_all();
+    noteActivity();
 }
 
 void LineEngine::stop(const QString& address, const QString& command) {
@@ -50,6 +167,30 @@ void LineEngine::stop(const QString& address, const QString& command) {
 void LineEngine::waitForIdle() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return closing_ || (queue_.empty() && !running_ && !stop_); });
+}
+
+bool LineEngine::allIdle() {
+    Engines& e = engines();
+    const std::lock_guard lock(e.mutex);
+    for (LineEngine* engine : e.alive) {
+        const std::lock_guard engineLock(engine->mutex_);
+        if (!engine->queue_.empty() || engine->running_ || engine->stop_) {
+            return false;
+        }
+    }
+    return true;
+}
+
+quint64 LineEngine::activity() {
+    const std::lock_guard lock(engines().mutex);
+    return engines().events;
+}
+
+void LineEngine::waitForActivity(int ms) {
+    Engines& e = engines();
+    std::unique_lock lock(e.mutex);
+    const quint64 seen = e.events;
+    e.activity.wait_for(lock, std::chrono::milliseconds(ms), [&] { return e.events != seen; });
 }
 
 void LineEngine::run(const std::function<std::unique_ptr<SerialPort>()>& makePort) {
@@ -69,16 +210,19 @@ void LineEngine::run(const std::function<std::unique_ptr<SerialPort>()>& makePor
             }
             running_ = true;
         }
+        line.context_ = entry.context;
         if (entry.job) {
             runEntry(line, entry);
         } else {
             stopIdleLine(line);
         }
+        line.context_ = nullptr;
         {
             const std::lock_guard lock(mutex_);
             running_ = false;
         }
         changed_.notify_all();
+        noteActivity();
     }
     try {
         port->close();
@@ -123,6 +267,6 @@ void LineEngine::sendDueStop(Line& line) {
 
 void LineEngine::finish(Entry& entry) {
     if (entry.done && entry.context) {
-        QMetaObject::invokeMethod(entry.context, std::move(entry.done), Qt::QueuedConnection);
+        relay(entry.context, std::move(entry.done));
     }
 }

@@ -27,18 +27,36 @@ class LineEngine {
     // What a job works with, in the engine's thread only.
     class Line {
       public:
-        // One exchange on the line's state; a stop that is due goes out first.
+        // One exchange on the line's state. Every exchange on state() sends a due stop first,
+        // also one a policy or an operation makes itself.
         ExchangeResult exchange(const QString& address, const QString& command,
                                 const ExchangeOptions& options = {});
         SerialPort& port() { return port_; }
         LineState& state() { return state_; }
 
+        // Runs fn in the window's thread, after everything the job showed before, without
+        // waiting for it: a display the job updates. Nothing runs when the job has no context
+        // or the context is gone by then.
+        void show(std::function<void()> fn);
+        // Runs fn in the window's thread and waits for its result: a question, a message the
+        // user must close first. The job is abandoned (ends there) when the engine closes
+        // meanwhile or the job's context is gone.
+        template <typename Result>
+        Result ask(std::function<Result()> fn) {
+            auto result = std::make_shared<std::optional<Result>>();
+            waitFor([fn = std::move(fn), result] { *result = fn(); });
+            return std::move(**result);
+        }
+        void ask(std::function<void()> fn) { waitFor(std::move(fn)); }
+
       private:
         friend class LineEngine;
-        Line(LineEngine& engine, SerialPort& port) : engine_(engine), port_(port) {}
+        Line(LineEngine& engine, SerialPort& port);
+        void waitFor(std::function<void()> fn);
         LineEngine& engine_;
         SerialPort& port_;
         LineState state_;
+        QPointer<QObject> context_;  // the running job's
     };
     using Job = std::function<void(Line&)>;
 
@@ -50,13 +68,23 @@ class LineEngine {
     LineEngine(const LineEngine&) = delete;
     LineEngine& operator=(const LineEngine&) = delete;
 
-    // Queues a job. done, when given with a context, runs after it in context's thread (unless
-    // context is gone by then), also after a job that was abandoned or dropped.
+    // Queues a job. The context is the window the job works for; it lives in the application's
+    // main thread (the window's thread). done, when given with a context, runs after the job in
+    // that thread unless the context is gone by then, also after a job abandoned or dropped.
     void post(Job job, QObject* context = nullptr, std::function<void()> done = {});
     // The command goes out to the address before any further exchange.
     void stop(const QString& address, const QString& command);
-    // Waits until every job given so far has run (or been dropped).
+    // Waits until every job given so far has run (or been dropped). Not from the thread of a
+    // context whose job may ask something: nothing would answer.
     void waitForIdle();
+
+    // For tests and benches that drive windows: whether every engine alive has nothing to run
+    // and no job under way; and a wait of at most ms for any engine to finish something or to
+    // need its window's thread.
+    static bool allIdle();
+    static void waitForActivity(int ms);
+    // How often any engine was given a job, finished one or needed a window's thread so far.
+    static quint64 activity();
 
   private:
     struct Entry {
@@ -68,8 +96,15 @@ class LineEngine {
         QString address;
         QString command;
     };
-    // Thrown inside a job's exchange once the engine is closing: ends the job there.
+    // Thrown inside a job's exchange or question once the engine is closing: ends the job there.
     struct Abandoned {};
+    // A job's question waiting for the window's thread.
+    struct Waiting {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool answered = false;
+        bool abandoned = false;
+    };
 
     void run(const std::function<std::unique_ptr<SerialPort>()>& makePort);
     void runEntry(Line& line, Entry& entry);
@@ -83,5 +118,6 @@ class LineEngine {
     std::optional<Stop> stop_;
     bool running_ = false;  // a job, or a stop on an idle line, runs now
     bool closing_ = false;
+    std::shared_ptr<Waiting> waiting_;
     std::thread thread_;
 };

@@ -192,6 +192,9 @@ Attempt attempt(SerialPort& port, const QString& address, const QString& command
 
 ExchangeResult exchange(SerialPort& port, LineState& line, const QString& address,
                         const QString& command, const ExchangeOptions& options) {
+    if (line.beforeExchange) {
+        line.beforeExchange();
+    }
     ExchangeResult result;
     try {
         const QByteArray kept = settle(port, line, options.arMode);
@@ -222,6 +225,9 @@ ExchangeResult exchange(SerialPort& port, LineState& line, const QString& addres
 }
 
 void beginOwnExchange(SerialPort& port, LineState& line) {
+    if (line.beforeExchange) {
+        line.beforeExchange();
+    }
     try {
         settle(port, line, false);
     } catch (const PortError&) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QString>
 
@@ -42,6 +44,9 @@ struct LineState {
     quint64 exchanges = 0;     // exchanges that wrote their command
     quint64 unanswered = 0;    // ... and ended without a reply
     quint64 staleDropped = 0;  // lines, or parts of one, dropped because no command awaited them
+
+    // Runs first in every exchange on this line (the line engine sends a due stop there).
+    std::function<void()> beforeExchange;
 };
 
 // One command line out, one reply line back: drop what the line holds from earlier exchanges

@@ -6,6 +6,7 @@
 
 #include "device/line_engine.h"
 #include "sim/sim_port.h"
+#include "support/engine_settle.h"
 #include "support/qt_printers.h"
 #include "support/sim_rig.h"
 
@@ -159,6 +160,68 @@ TEST_F(LineEngineTest, ClosingWhileAJobRunsEndsItAfterItsExchange) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(followed.size(), 3);
+}
+
+// What a job shows and asks runs in the window's thread, in the job's order, and the job goes on
+// with the answer; the window's thread is free meanwhile.
+TEST_F(LineEngineTest, AJobsDisplaysAndQuestionsReachTheWindowInItsOrder) {
+    start();
+    QObject window;
+    QStringList seen;
+    QThread* asked = nullptr;
+    engine->post(
+        [&](LineEngine::Line& line) {
+            const QString position = line.exchange("05", "PX").text;
+            line.show([&, position] { seen << "shown " + position; });
+            const bool yes = line.ask<bool>([&] {
+                asked = QThread::currentThread();
+                seen << "asked";
+                return true;
+            });
+            line.exchange("05", yes ? "J+" : "J-");
+            line.show([&] { seen << "shown after"; });
+        },
+        &window, [&] { seen << "done"; });
+    ASSERT_TRUE(settleEngines());
+    EXPECT_EQ(seen, QStringList({"shown 0", "asked", "shown after", "done"}));
+    EXPECT_EQ(asked, QThread::currentThread());
+    EXPECT_EQ(hub.lines(), framed("05", {"PX", "J+"}));
+}
+
+// A job waiting for an answer ends there when its window goes, or when the engine closes before
+// the answer comes: nothing hangs and nothing more goes out.
+TEST_F(LineEngineTest, AJobWaitingForAnAnswerEndsWhenItsWindowGoes) {
+    for (const bool engineFirst : {false, true}) {
+        SCOPED_TRACE(engineFirst ? "engine closed first" : "window gone first");
+        hub.clearLines();
+        start();
+        auto window = std::make_unique<QObject>();
+        std::atomic<bool> waiting = false;
+        bool answered = false;
+        engine->post(
+            [&](LineEngine::Line& line) {
+                line.exchange("05", "PX");
+                waiting = true;
+                line.ask([&] { answered = true; });
+                line.exchange("05", "J+");
+            },
+            window.get());
+        while (!waiting) {
+            QThread::yieldCurrentThread();
+        }
+        if (engineFirst) {
+            engine.reset();
+            window.reset();
+        } else {
+            window.reset();
+            EXPECT_TRUE(settleEngines());
+            engine.reset();
+        }
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(answered);
+        EXPECT_EQ(hub.lines(), framed("05", {"PX"}));
+        EXPECT_TRUE(hub.open_.isEmpty());
+    }
 }
 
 }  // namespace
