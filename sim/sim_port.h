@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -72,7 +73,8 @@ class SimHub {
     QMap<int, std::shared_ptr<SimBus>> buses_;
     QSet<int> vanished_;
     QList<VanishTrigger> triggers_;
-    qint64 nowUs_ = 0;
+    // Advanced by the thread that runs the line, read by a window's clock in its own.
+    std::atomic<qint64> nowUs_ = 0;
 };
 
 // A SerialPort on a SimHub: writes reach the simulated devices at once, their replies arrive on

@@ -1,6 +1,7 @@
 #include "device/line_engine.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <chrono>
 #include <set>
@@ -160,7 +161,32 @@ void LineEngine::post(Job job, QObject* context, std::function<void()> done) {
 
 void LineEngine::stop(const QString& address, const QString& command) {
     const std::lock_guard lock(mutex_);
-    stop_ = Stop{address, command};
+    stop_ = Stop{[address, command](Line& line) { line.exchange(address, command); }, nullptr};
+    changed_.notify_all();
+}
+
+void LineEngine::stop(Job job, QObject* context) {
+    const std::lock_guard lock(mutex_);
+    stop_ = Stop{std::move(job), context};
+    changed_.notify_all();
+}
+
+void LineEngine::dropQueued(QObject* context) {
+    std::deque<Entry> dropped;
+    {
+        const std::lock_guard lock(mutex_);
+        for (auto it = queue_.begin(); it != queue_.end();) {
+            if (it->context == context) {
+                dropped.push_back(std::move(*it));
+                it = queue_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (Entry& entry : dropped) {
+        finish(entry);
+    }
     changed_.notify_all();
 }
 
@@ -184,6 +210,33 @@ bool LineEngine::allIdle() {
 quint64 LineEngine::activity() {
     const std::lock_guard lock(engines().mutex);
     return engines().events;
+}
+
+bool LineEngine::settle(bool allEvents) {
+    const auto runEvents = [allEvents] {
+        if (allEvents) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        } else {
+            QCoreApplication::sendPostedEvents();
+        }
+    };
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < 60'000) {
+        runEvents();
+        if (!allIdle()) {
+            waitForActivity(allEvents ? 1 : 5);
+            continue;
+        }
+        // What the last jobs showed and what follows them was posted before they counted as
+        // done; it runs now. Settled when that gave no engine anything new.
+        const quint64 before = activity();
+        runEvents();
+        if (activity() == before && allIdle()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void LineEngine::waitForActivity(int ms) {
@@ -236,6 +289,8 @@ void LineEngine::stopIdleLine(Line& line) {
         sendDueStop(line);
     } catch (const Abandoned&) {
         // Closing: the loop ends at its next look.
+    } catch (const PortError&) {
+        // A stop that used the port itself met a failed line; the next job meets it too.
     }
 }
 
@@ -260,9 +315,19 @@ void LineEngine::sendDueStop(Line& line) {
         }
         due.swap(stop_);
     }
-    if (due) {
-        ::exchange(line.port_, line.state_, due->address, due->command);
+    if (!due) {
+        return;
     }
+    // The stop speaks for its own window, also in the middle of another's job.
+    const QPointer<QObject> running = line.context_;
+    line.context_ = due->context;
+    try {
+        due->job(line);
+    } catch (...) {
+        line.context_ = running;
+        throw;
+    }
+    line.context_ = running;
 }
 
 void LineEngine::finish(Entry& entry) {

@@ -74,6 +74,12 @@ class LineEngine {
     void post(Job job, QObject* context = nullptr, std::function<void()> done = {});
     // The command goes out to the address before any further exchange.
     void stop(const QString& address, const QString& command);
+    // The same for a stop that is more than one plain exchange (a window's, through its own
+    // policy): job runs before any further exchange, for context as a posted job would.
+    void stop(Job job, QObject* context);
+    // Drops the jobs given for context that have not begun (their done still runs): the presses
+    // a stop overtakes must not start the axis again after it.
+    void dropQueued(QObject* context);
     // Waits until every job given so far has run (or been dropped). Not from the thread of a
     // context whose job may ask something: nothing would answer.
     void waitForIdle();
@@ -85,6 +91,12 @@ class LineEngine {
     static void waitForActivity(int ms);
     // How often any engine was given a job, finished one or needed a window's thread so far.
     static quint64 activity();
+    // Runs the window's thread until every engine has nothing left to do: each job given has
+    // run, its questions were answered, and what it showed and what follows it have run here,
+    // including further jobs those gave. Only posted events run, no timers and no input, unless
+    // allEvents. For tests, benches and test doubles that drive windows; the program never
+    // waits like this. False when the engines were still busy after a minute.
+    static bool settle(bool allEvents = false);
 
   private:
     struct Entry {
@@ -93,8 +105,8 @@ class LineEngine {
         std::function<void()> done;
     };
     struct Stop {
-        QString address;
-        QString command;
+        Job job;
+        QPointer<QObject> context;
     };
     // Thrown inside a job's exchange or question once the engine is closing: ends the job there.
     struct Abandoned {};

@@ -4,7 +4,11 @@
 #include "link/messages.h"
 
 MainPolicy::MainPolicy(SerialPort& port, ConnectionValues& values, MainLinkHost& host)
-    : port_(port), values_(values), host_(host) {}
+    : port_(port), values_(values), host_(host), line_(own_) {}
+
+MainPolicy::MainPolicy(SerialPort& port, LineState& line, ConnectionValues& values,
+                       MainLinkHost& host)
+    : port_(port), values_(values), host_(host), line_(line) {}
 
 QString MainPolicy::SendReceive(const QString& command) {
     // After a port failure the window keeps no line: a sequence still running (a tick, a click,

@@ -23,6 +23,8 @@ class MainLinkHost {
 class MainPolicy {
   public:
     MainPolicy(SerialPort& port, ConnectionValues& values, MainLinkHost& host);
+    // On a line whose state lives elsewhere (a line engine's).
+    MainPolicy(SerialPort& port, LineState& line, ConnectionValues& values, MainLinkHost& host);
 
     bool ARMode = false;
 
@@ -50,6 +52,7 @@ class MainPolicy {
     SerialPort& port_;
     ConnectionValues& values_;
     MainLinkHost& host_;
-    LineState line_;
+    LineState own_;
+    LineState& line_;
     bool lastAnswered_ = false;
 };

@@ -1,24 +1,14 @@
 #pragma once
 
-class MainSession;
-struct ControlPanel;
-struct LatchPanel;
+class MainLine;
 
 // The motor enable and latch enable check boxes. Both also follow the device through the polling
-// cycle, and a change it makes runs the same handler as a click; the handlers are built so that
-// this echo does no harm.
-class EnableHandlers {
-  public:
-    EnableHandlers(MainSession& session, ControlPanel& control, LatchPanel& latch);
-
+// cycle, and a change it makes runs the same handler as a click, within the tick; the handlers
+// are built so that this echo does no harm. They run in the window's jobs.
+struct EnableHandlers {
     // Asks the device's enable state first and writes it only when it disagrees with the box,
     // so that following the device sends just the query.
-    void EnableStat_Click();
+    static void EnableStat_Click(MainLine& m, bool ticked);
     // Arms or disarms the position latch as the box shows.
-    void EnableLatch_Click();
-
-  private:
-    MainSession& session_;
-    ControlPanel& control_;
-    LatchPanel& latch_;
+    static void EnableLatch_Click(MainLine& m, bool ticked);
 };

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "main_window/main_session.h"
 #include "widgets/prompter.h"
 
 QString badEntryMessage(const QString& label, const QString& text) {
@@ -13,9 +14,11 @@ QString badEntryMessage(const QString& label, const QString& text) {
              QString::number(std::numeric_limits<int32_t>::max()));
 }
 
-void reportBadEntry(Prompter& prompter, const QString& label, QLineEdit* box) {
-    prompter.info(badEntryMessage(label, box->text()));
-    // After the box: it takes the focus while it is shown.
-    box->setFocus(Qt::OtherFocusReason);
-    box->selectAll();
+void reportBadEntry(MainLine& m, const QString& label, const QString& text, QLineEdit* box) {
+    m.prompter().info(badEntryMessage(label, text));
+    // After the message: the box takes the focus while it is shown.
+    m.show([box] {
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
+    });
 }

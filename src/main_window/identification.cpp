@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "device/parameter_codes.h"
 #include "link/number_form.h"
 #include "main_window/communication_panel.h"
 #include "main_window/main_session.h"
@@ -30,157 +31,183 @@ QString firmwareWarning(const QString& version) {
     return lines.join(QLatin1Char('\r'));
 }
 
-Identification::Identification(MainSession& session, CommunicationPanel& comm, SyncPanel& sync,
-                               Prompter& prompter)
-    : session_(session), comm_(comm), sync_(sync), prompter_(prompter) {}
+Identification::Identification(CommunicationPanel& comm, SyncPanel& sync)
+    : comm_(comm), sync_(sync) {}
 
-bool Identification::startUp() {
-    ConnectionValues& v = session_.values;
+bool Identification::startUp(MainLine& m) {
+    ConnectionValues& v = m.values;
     try {
-        openPort(session_.port(), v.ComPortNumber, v.Baudrate);
-        session_.policy().lineOpened();
+        openPort(m.line.port(), v.ComPortNumber, v.Baudrate);
+        m.policy.lineOpened();
     } catch (const PortError&) {
-        session_.policy().portUnavailable();
+        m.policy.portUnavailable();
         return false;
     }
     v.ComPortStatus = true;
     v.ComStatus = true;
-    if (!identifyAndRead()) {
+    if (!identifyAndRead(m)) {
         return false;
     }
-    session_.SendReceive(QStringLiteral("VER"));
+    m.SendReceive(QStringLiteral("VER"));
     // A port failure on the way has shown its messages and closed the port: no polling then.
     return v.ComPortStatus;
 }
 
 // Start-up from "ID" to "DN". False when start-up must end: the port failed, or the device
 // answered something that cannot be used (then the port-unavailable path has run).
-bool Identification::identifyAndRead() {
-    ConnectionValues& v = session_.values;
-    const QString identity = session_.SendReceive(QStringLiteral("ID"));
+bool Identification::identifyAndRead(MainLine& m) {
+    ConnectionValues& v = m.values;
+    const QString identity = m.SendReceive(QStringLiteral("ID"));
     if (!v.ComPortStatus) {
         return false;
     }
-    comm_.ID->setText(identity);
+    showId(m, identity);
     if (identity != QLatin1String(kDeviceIdentity)) {
         v.ComStatus = false;
-        comm_.showNoCommunication();
-        prompter_.info(QStringLiteral("No Communication with device!"));
-        selectDeviceId(v.ComAddress);
-        comm_.showUnknownDevice();
-        sync_.reset();
+        m.show([this] { comm_.showNoCommunication(); });
+        m.prompter().info(QStringLiteral("No Communication with device!"));
+        selectDeviceId(m, v.ComAddress);
+        showUnknownDevice(m);
+        m.show([this] { sync_.reset(); });
         return true;
     }
-    comm_.showCommunicationOk();
-    const QString version = session_.SendReceive(QStringLiteral("VER"));
+    showCommunicationOk(m);
+    const QString version = m.SendReceive(QStringLiteral("VER"));
     if (!v.ComPortStatus) {
         return false;  // the port failed: its path has shown "???"
     }
-    comm_.Version->setText(version);
-    if (!readSyncComparison() || !readSyncPosition() || !readSyncComparison()) {
+    showVersion(m, version);
+    if (!readSyncComparison(m) || !readSyncPosition(m) || !readSyncComparison(m)) {
         return false;
     }
-    const QString name = session_.SendReceive(QStringLiteral("DN"));
+    const QString name = m.SendReceive(QStringLiteral("DN"));
     if (!v.ComPortStatus) {
         return false;
     }
     // The name counts whenever "DN" itself was answered, also after an earlier command of the
     // start-up went unanswered. A silent "DN" names no device: the list shows the ID in use, and
     // polling re-identifies.
-    if (!session_.policy().lastAnswered()) {
-        selectDeviceId(v.ComAddress);
-    } else if (!selectDeviceId(name.mid(3, 5))) {
-        session_.policy().portUnavailable();
+    if (!m.policy.lastAnswered()) {
+        selectDeviceId(m, v.ComAddress);
+    } else if (!selectDeviceId(m, name.mid(3, 5))) {
+        m.policy.portUnavailable();
         return false;
     }
     return v.ComPortStatus;
 }
 
-bool Identification::readSyncComparison() {
-    const QString reply = session_.SendReceive(QStringLiteral("SYNC"));
-    if (!session_.values.ComPortStatus) {
+bool Identification::readSyncComparison(MainLine& m) {
+    const QString reply = m.SendReceive(QStringLiteral("SYNC"));
+    if (!m.values.ComPortStatus) {
         return false;
     }
     const auto code = readInt32(reply);
     if (!code) {
-        session_.policy().portUnavailable();
+        m.policy.portUnavailable();
         return false;
     }
-    sync_.showComparison(*code);
+    showComparison(m, *code);
     return true;
 }
 
-bool Identification::readSyncPosition() {
-    const QString reply = session_.SendReceive(QStringLiteral("SYNP"));
-    if (!session_.values.ComPortStatus) {
+bool Identification::readSyncPosition(MainLine& m) {
+    const QString reply = m.SendReceive(QStringLiteral("SYNP"));
+    if (!m.values.ComPortStatus) {
         return false;
     }
     const auto position = readInt32(reply);
     if (!position) {
-        session_.policy().portUnavailable();
+        m.policy.portUnavailable();
         return false;
     }
-    sync_.SyncPos->setText(QString::number(*position));
+    showSyncPosition(m, *position);
     return true;
 }
 
-void Identification::SelectedDeviceID_Click() {
-    ConnectionValues& v = session_.values;
-    if (!v.ComPortStatus) {
-        return;
-    }
-    const QString id = comm_.SelectedDeviceID->currentText();
-    if (id == v.ComAddress) {
+void Identification::SelectedDeviceID_Click(MainLine& m, const QString& id) {
+    ConnectionValues& v = m.values;
+    listed = id;
+    if (!v.ComPortStatus || id == v.ComAddress) {
         return;
     }
     v.ComAddress = id;
     v.ComStatus = true;
-    const QString identity = session_.SendReceive(QStringLiteral("ID"));
+    m.show([this, id] {
+        if (addressShown) {
+            addressShown(id);
+        }
+    });
+    const QString identity = m.SendReceive(QStringLiteral("ID"));
     if (!v.ComPortStatus) {
         return;
     }
-    comm_.ID->setText(identity);
+    showId(m, identity);
     if (identity != QLatin1String(kOtherDeviceIdentity) &&
         identity != QLatin1String(kDeviceIdentity)) {
-        lostDevice();
+        lostDevice(m);
         return;
     }
-    comm_.showCommunicationOk();
-    const QString version = session_.SendReceive(QStringLiteral("VER"));
+    showCommunicationOk(m);
+    const QString version = m.SendReceive(QStringLiteral("VER"));
     if (!v.ComPortStatus) {
         return;  // the port failed: its path has shown "???" and given the port up
     }
-    comm_.Version->setText(version);
+    showVersion(m, version);
     if (const QString warning = firmwareWarning(version); !warning.isEmpty()) {
-        prompter_.info(warning);
+        m.prompter().info(warning);
     }
     // A reply that is no number leaves the sync display as it was.
-    if (const auto code = readInt32(session_.SendReceive(QStringLiteral("SYNC")))) {
-        sync_.showComparison(*code);
+    if (const auto code = readInt32(m.SendReceive(QStringLiteral("SYNC")))) {
+        showComparison(m, *code);
     }
-    if (const auto position = readInt32(session_.SendReceive(QStringLiteral("SYNP")))) {
-        sync_.SyncPos->setText(QString::number(*position));
+    if (const auto position = readInt32(m.SendReceive(QStringLiteral("SYNP")))) {
+        showSyncPosition(m, *position);
     }
 }
 
-void Identification::lostDevice() {
-    ConnectionValues& v = session_.values;
+void Identification::lostDevice(MainLine& m) {
+    ConnectionValues& v = m.values;
     v.ComStatus = false;
-    comm_.showNoCommunication();
-    prompter_.info(QStringLiteral("No Communication with the device at address ") + v.ComAddress);
-    selectDeviceId(v.ComAddress);
-    comm_.showUnknownDevice();
-    sync_.reset();
+    m.show([this] { comm_.showNoCommunication(); });
+    m.prompter().info(QStringLiteral("No Communication with the device at address ") +
+                      v.ComAddress);
+    selectDeviceId(m, v.ComAddress);
+    showUnknownDevice(m);
+    m.show([this] { sync_.reset(); });
 }
 
-bool Identification::selectDeviceId(const QString& id) {
-    const int index = comm_.SelectedDeviceID->findText(id, Qt::MatchExactly);
-    if (index < 0) {
+bool Identification::selectDeviceId(MainLine& m, const QString& id) {
+    if (!deviceIdItems().contains(id)) {
         return false;
     }
-    if (index != comm_.SelectedDeviceID->currentIndex()) {
-        comm_.SelectedDeviceID->setCurrentIndex(index);
-        SelectedDeviceID_Click();
+    if (id != listed) {
+        listed = id;
+        m.show([this, id] { comm_.SelectedDeviceID->setCurrentText(id); });
+        SelectedDeviceID_Click(m, id);
     }
     return true;
+}
+
+void Identification::showId(MainLine& m, const QString& text) {
+    m.show([this, text] { comm_.ID->setText(text); });
+}
+
+void Identification::showVersion(MainLine& m, const QString& text) {
+    m.show([this, text] { comm_.Version->setText(text); });
+}
+
+void Identification::showCommunicationOk(MainLine& m) {
+    m.show([this] { comm_.showCommunicationOk(); });
+}
+
+void Identification::showUnknownDevice(MainLine& m) {
+    m.show([this] { comm_.showUnknownDevice(); });
+}
+
+void Identification::showComparison(MainLine& m, int code) {
+    m.show([this, code] { sync_.showComparison(code); });
+}
+
+void Identification::showSyncPosition(MainLine& m, int position) {
+    m.show([this, position] { sync_.SyncPos->setText(QString::number(position)); });
 }

@@ -15,7 +15,7 @@ LineStatus::LineStatus(MainSession& session, std::function<qint64()> clockMs, QW
 }
 
 void LineStatus::refresh() {
-    const LineState& line = session_.policy().line();
+    const LineState& line = session_.line;
     rate_.note(clockMs_(), line.exchanges);
     setText(lineStatusText(rate_.perSecond(), line, session_.values));
 }

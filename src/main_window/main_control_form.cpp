@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "device/parameter_codes.h"
 #include "main_window/button_tips.h"
 #include "setup/setup_parameters.h"
 #include "terminal/terminal_form.h"
@@ -21,40 +22,33 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       Setup(pictureButton("Setup", QStringLiteral("Setup"), glyphIcon(Glyph::Setup))),
       Command2(named<QPushButton>("Command2", QStringLiteral("Close"))),
       Timer1(named<QTimer>("Timer1", this)),
+      nextTick(new QTimer(this)),
       services_(services),
-      session_(services.makePort(), *this),
+      session_(services_, *this, *this),
       feed_(services.clockMs),
-      stopKey_(session_, *this),
-      identification_(session_, comm, sync, *services.prompter),
-      poller_(session_, comm, status, control, dio, latch, sync, feed_),
-      enables_(session_, control, latch),
-      profile_(session_, control, *services.prompter),
+      stopKey_(session_),
+      identification_(comm, sync),
+      poller_(comm, status, control, dio, latch, sync, feed_),
+      profile_(control),
       motion_(session_, control, status, profile_),
-      onTheFlyCommands_(session_, onTheFly, *services.prompter),
-      outputs_(session_, dio, sync, *services.prompter),
-      terminalCommands_(session_, terminal, comm.SelectedDeviceID) {
+      onTheFlyCommands_(session_, onTheFly),
+      outputs_(session_, dio, sync),
+      terminalCommands_(session_, terminal) {
     setObjectName(QStringLiteral("MainControlForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
     chart = new ChartPanel(feed_, *services.prompter);
     lineStatus = new LineStatus(session_, [this] { return feed_.nowMs(); });
-    session_.beforeExchange = [this] { stopKey_.beforeExchange(); };
+    identification_.addressShown = [this](const QString& id) {
+        terminalCommands_.followDeviceId(id);
+    };
     Chart->setCheckable(true);
     connect(Chart, &QToolButton::toggled, this, &MainControlForm::showChart);
     Timer1->setInterval(1);
     connect(Timer1, &QTimer::timeout, this, &MainControlForm::Timer1_Timer);
-    // Each press waits for the tick or handler under way; closing too, so that the port is not
-    // closed in the middle of an exchange.
-    const auto onPress = [this](auto* sender, auto signal, std::function<void()> handler) {
-        connect(sender, signal, this, [this, handler] { pressed(handler); });
-    };
-    onPress(comm.SelectedDeviceID, &QComboBox::activated,
-            [this] { identification_.SelectedDeviceID_Click(); });
-    onPress(ManualTerminal, &QToolButton::clicked, [this] { ManualTerminal_Click(); });
-    onPress(Setup, &QToolButton::clicked, [this] { Setup_Click(); });
-    onPress(Command2, &QPushButton::clicked, [this] { close(); });
-    // toggled, not clicked: a change the polling cycle makes runs the handler too, inside its tick.
-    onPress(control.EnableStat, &QCheckBox::toggled, [this] { enables_.EnableStat_Click(); });
-    onPress(latch.EnableLatch, &QCheckBox::toggled, [this] { enables_.EnableLatch_Click(); });
+    nextTick->setSingleShot(true);
+    nextTick->setInterval(0);
+    connect(nextTick, &QTimer::timeout, this, &MainControlForm::Timer1_Timer);
+    connectPresses();
     buildLayout();
     // Enter in an entry must not press a button: a dialog presses its first push button on Enter,
     // which here would reset the position counter or close the window.
@@ -62,6 +56,34 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
         button->setAutoDefault(false);
     }
     setButtonTips(*this);
+}
+
+// Every press is a job of the window's line, in the order made; what it needs from the controls
+// is read now. Closing too waits for the jobs given before it.
+void MainControlForm::connectPresses() {
+    QComboBox* list = comm.SelectedDeviceID;
+    connect(list, &QComboBox::activated, this, [this, list] {
+        session_.run([this, id = list->currentText()](MainLine& m) {
+            identification_.SelectedDeviceID_Click(m, id);
+        });
+    });
+    connect(ManualTerminal, &QToolButton::clicked, this, [this] { ManualTerminal_Click(); });
+    connect(Setup, &QToolButton::clicked, this, [this] { Setup_Click(); });
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { session_.run([](MainLine&) {}, [this](bool) { close(); }); });
+    // The polling cycle sets these boxes with their signals blocked: a toggle is the user's.
+    connect(control.EnableStat, &QCheckBox::toggled, this, [this](bool ticked) {
+        session_.run([ticked](MainLine& m) {
+            m.enableShown = ticked;
+            EnableHandlers::EnableStat_Click(m, ticked);
+        });
+    });
+    connect(latch.EnableLatch, &QCheckBox::toggled, this, [this](bool ticked) {
+        session_.run([ticked](MainLine& m) {
+            m.latchShown = ticked;
+            EnableHandlers::EnableLatch_Click(m, ticked);
+        });
+    });
 }
 
 MainControlForm::~MainControlForm() {
@@ -143,11 +165,7 @@ void MainControlForm::keepOnScreen() {
 }
 
 void MainControlForm::onLoad() {
-    {
-        BusyScope busy(session_.busy);
-        startUp();
-    }
-    session_.presses.runWaiting();
+    startUp();
 }
 
 void MainControlForm::startUp() {
@@ -156,40 +174,36 @@ void MainControlForm::startUp() {
         onTheFly.SSPDModeCombo->addItem(QString::number(i));
     }
     status.MoveMode->setText(QStringLiteral("ABS"));
-    for (int i = 1; i <= 99; ++i) {
-        comm.SelectedDeviceID->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
-    }
+    comm.SelectedDeviceID->addItems(deviceIdItems());
     comm.SelectedDeviceID->setCurrentIndex(-1);
     Timer1->stop();
     comm.BaudText->setText(session_.values.Baudrate);
     session_.PollStep = 1;
-    if (identification_.startUp()) {
-        Timer1->start();
-    }
-    terminalCommands_.followDeviceId();
+    session_.start();
+    auto polling = std::make_shared<bool>(false);
+    session_.run([this, polling](MainLine& m) { *polling = identification_.startUp(m); },
+                 [this, polling](bool) {
+                     if (*polling) {
+                         Timer1->start();
+                     }
+                     terminalCommands_.followDeviceId(session_.values.ComAddress);
+                 });
 }
 
 void MainControlForm::Timer1_Timer() {
-    if (session_.busy) {
+    // Presses go first: the tick comes once the jobs given before it are done.
+    if (session_.busy || session_.onTheLine > 0 || session_.PausePolling ||
+        !session_.values.ComPortStatus || !session_.running()) {
         return;
     }
-    {
-        BusyScope busy(session_.busy);
-        const StopKey::TickScope tick(stopKey_);
-        poller_.tick();
-    }
-    session_.presses.runWaiting();
-}
-
-// A change the polling cycle makes to a control runs its handler at once, as part of the tick;
-// everything else is a press, run once the session is free.
-void MainControlForm::pressed(const std::function<void()>& handler) {
-    if (session_.displaying) {
-        const BusyScope busy(session_.busy);
-        handler();
-        return;
-    }
-    session_.presses.press(handler);
+    session_.busy = true;
+    session_.run([this](MainLine& m) { poller_.tick(m); },
+                 [this](bool) {
+                     session_.busy = false;
+                     if (Timer1->isActive()) {
+                         nextTick->start();
+                     }
+                 });
 }
 
 void MainControlForm::keyPressEvent(QKeyEvent* event) {
@@ -200,60 +214,65 @@ void MainControlForm::keyPressEvent(QKeyEvent* event) {
     DeviceWindow::keyPressEvent(event);
 }
 
-void MainControlForm::showChild(QDialog& child) {
-    ConnectionValues& v = session_.values;
+void MainControlForm::handOver(std::function<void()> showChild) {
     session_.PausePolling = true;
-    if (v.ComPortStatus) {
-        try {
-            session_.port().close();
-        } catch (const PortError&) {
-            // Closing a port that is gone leaves it closed; the child finds out for itself.
+    const auto closePort = [](MainLine& m) {
+        if (m.values.ComPortStatus) {
+            try {
+                m.line.port().close();
+            } catch (const PortError&) {
+                // Closing a port that is gone leaves it closed; the child finds out for itself.
+            }
         }
-    }
-    services_.modal->showModal(child);
-    if (v.ComPortStatus) {
-        try {
-            session_.port().open();
-            session_.policy().lineOpened();
-        } catch (const PortError&) {
-            // The adapter went away while the child had it: say so, and stop touching it.
-            session_.policy().portUnavailable();
+    };
+    const auto reopenPort = [](MainLine& m) {
+        if (m.values.ComPortStatus) {
+            try {
+                m.line.port().open();
+                m.policy.lineOpened();
+            } catch (const PortError&) {
+                // The adapter went away while the child had it: say so, and stop touching it.
+                m.policy.portUnavailable();
+            }
         }
-    }
-    session_.PausePolling = false;
+    };
+    session_.run(closePort, [this, showChild = std::move(showChild), reopenPort](bool ran) {
+        if (ran) {
+            showChild();
+            session_.run(reopenPort, [this](bool) { session_.PausePolling = false; });
+        } else {
+            session_.PausePolling = false;  // a stop dropped the press
+        }
+    });
 }
 
 void MainControlForm::ManualTerminal_Click() {
-    TerminalForm window(services_, this);
-    const ConnectionValues& v = session_.values;
-    window.values.ComPortStatus = v.ComPortStatus;
-    window.values.ComAddress = v.ComAddress;
-    window.values.ComPortNumber = v.ComPortNumber;
-    window.values.Baudrate = v.Baudrate;
-    showChild(window);
+    handOver([this] {
+        TerminalForm window(services_, this);
+        const ConnectionValues& v = session_.values;
+        window.values.ComPortStatus = v.ComPortStatus;
+        window.values.ComAddress = v.ComAddress;
+        window.values.ComPortNumber = v.ComPortNumber;
+        window.values.Baudrate = v.Baudrate;
+        services_.modal->showModal(window);
+    });
 }
 
 void MainControlForm::Setup_Click() {
-    SetupParameters window(services_, this);
-    window.values() = session_.values;  // ComPortStatus, ComStatus, ComAddress, port, baud
-    showChild(window);
+    handOver([this] {
+        SetupParameters window(services_, this);
+        window.values() = session_.values;  // ComPortStatus, ComStatus, ComAddress, port, baud
+        services_.modal->showModal(window);
+    });
 }
 
 void MainControlForm::onUnload() {
     Timer1->stop();
+    nextTick->stop();
     chart->finishRecording();
-    if (session_.values.ComPortStatus) {
-        try {
-            session_.port().close();
-        } catch (const PortError&) {
-            // The port is gone already; nothing to release.
-        }
-        session_.values.ComPortStatus = false;
-    }
-}
-
-void MainControlForm::tell(const QString& message) {
-    services_.prompter->info(message);
+    // The job under way ends after its exchange, the port is closed.
+    session_.end();
+    session_.values.ComPortStatus = false;
 }
 
 void MainControlForm::showNoCommunication() {
@@ -262,12 +281,14 @@ void MainControlForm::showNoCommunication() {
     sync.reset();
 }
 
-void MainControlForm::showInvalidPort() {
+void MainControlForm::showInvalidPort(const QString& address) {
     // Nothing brings the port back in this window, so the 1 ms timer stops rather than tick on
     // a closed port until the window is closed.
     Timer1->stop();
     comm.showInvalidPort();
-    identification_.selectDeviceId(session_.values.ComAddress);
+    if (deviceIdItems().contains(address)) {
+        comm.SelectedDeviceID->setCurrentText(address);
+    }
     comm.showUnknownDevice();
     sync.reset();
 }

@@ -33,7 +33,7 @@
 
 // The main control window: one device, watched live and driven. The opener sets the connection
 // values and PausePolling in session() before showing it; start-up runs when it is first shown.
-class MainControlForm : public DeviceWindow, private MainLinkHost {
+class MainControlForm : public DeviceWindow, private MainDisplay {
     Q_OBJECT
   public:
     explicit MainControlForm(const WindowServices& services, QWidget* parent = nullptr);
@@ -41,10 +41,11 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
 
     MainSession& session() { return session_; }
 
-    // Hands the port to a child window for as long as it is shown: polling paused, port closed,
-    // the child shown modally, then the port reopened and polling resumed. The caller copies the
-    // connection values into the child before.
-    void showChild(QDialog& child);
+    // Hands the port to a child window for as long as it is shown: polling paused, port closed
+    // (after the jobs given before), the child shown modally, then the port reopened and polling
+    // resumed. showChild makes the child, copies the connection values into it and shows it
+    // through showModal().
+    void handOver(std::function<void()> showChild);
 
     CommunicationPanel comm;
     StatusPanel status;
@@ -59,10 +60,12 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
     QToolButton* Setup;
     QPushButton* Command2;  // "Close"
     QTimer* Timer1;
+    QTimer* nextTick;   // zero time: the tick after one that has ended
     ChartPanel* chart;  // beside the panels while "Chart" is down
     LineStatus* lineStatus;
 
-    // One polling tick; Timer1 calls it, tests drive it directly.
+    // Gives one polling tick to the line, unless one is on its way; Timer1 calls it, tests drive
+    // it directly. While Timer1 runs, each tick gives the next one as soon as it has ended.
     void Timer1_Timer();
     // What the polling cycle publishes.
     PollFeed& feed() { return feed_; }
@@ -81,15 +84,13 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
     void keepOnScreen();
     // Fills the lists, identifies the device and starts polling.
     void startUp();
-    // Runs a press's handler once the session is free (see MainSession::presses).
-    void pressed(const std::function<void()>& handler);
+    void connectPresses();
     void ManualTerminal_Click();
     void Setup_Click();
 
-    // MainLinkHost
-    void tell(const QString& message) override;
+    // MainDisplay
     void showNoCommunication() override;
-    void showInvalidPort() override;
+    void showInvalidPort(const QString& address) override;
 
     WindowServices services_;
     MainSession session_;
@@ -97,7 +98,6 @@ class MainControlForm : public DeviceWindow, private MainLinkHost {
     StopKey stopKey_;
     Identification identification_;
     StatusPoller poller_;
-    EnableHandlers enables_;
     SpeedProfile profile_;
     MotionCommands motion_;
     OnTheFlyCommands onTheFlyCommands_;

@@ -27,36 +27,49 @@ MotionCommands::MotionCommands(MainSession& session, ControlPanel& control, Stat
     connectWithPosition(control.Command6, QStringLiteral("EX="));
     connectStop(control.RSTOP, QStringLiteral("STOP"));
     connectStop(control.ISTOP, QStringLiteral("ABORT"));
-    onClick(status.clear, session_, [this] { sendStep(session_, QStringLiteral("CLR")); });
-    onClick(control.Datum, session_, [this] { Datum_Click(); });
+    onClick(status.clear, session_,
+            [] { return [](MainLine& m) { sendStep(m, QStringLiteral("CLR")); }; });
+    onClick(control.Datum, session_, [this] {
+        return [this, profile = profile_.read()](MainLine& m) { Datum_Click(m, profile); };
+    });
 }
 
 void MotionCommands::connectFixed(QAbstractButton* button, const QString& command) {
-    onClick(button, session_, [this, command] { profile_.SendWithProfile(command); });
+    onClick(button, session_, [this, command] {
+        return [this, command, profile = profile_.read()](MainLine& m) {
+            profile_.SendWithProfile(m, profile, command);
+        };
+    });
 }
 
 void MotionCommands::connectWithPosition(QAbstractButton* button, const QString& prefix) {
     // The position goes out exactly as typed; the device judges it.
-    onClick(button, session_,
-            [this, prefix] { profile_.SendWithProfile(prefix + position_->text()); });
+    onClick(button, session_, [this, prefix] {
+        return [this, command = prefix + position_->text(), profile = profile_.read()](
+                   MainLine& m) { profile_.SendWithProfile(m, profile, command); };
+    });
 }
 
 void MotionCommands::connectStop(QAbstractButton* button, const QString& command) {
-    onClick(button, session_, [this, command] { profile_.SendStopWithProfile(command); });
+    onClick(button, session_, [this, command] {
+        return [this, command, profile = profile_.read()](MainLine& m) {
+            profile_.SendStopWithProfile(m, profile, command);
+        };
+    });
 }
 
-void MotionCommands::Datum_Click() {
-    const auto mode = sendStep(session_, QStringLiteral("MM"));
+void MotionCommands::Datum_Click(MainLine& m, const SpeedProfile::Values& profile) {
+    const auto mode = sendStep(m, QStringLiteral("MM"));
     if (!mode) {
         return;
     }
     const bool incremental = *mode == QLatin1String("1");
-    if (incremental && !sendStep(session_, QStringLiteral("ABS"))) {
+    if (incremental && !sendStep(m, QStringLiteral("ABS"))) {
         return;
     }
     // A bad profile entry sends no move, but the device still gets its incremental mode back.
-    profile_.SendWithProfile(QStringLiteral("X0"));
+    profile_.SendWithProfile(m, profile, QStringLiteral("X0"));
     if (incremental) {
-        sendStep(session_, QStringLiteral("INC"));
+        sendStep(m, QStringLiteral("INC"));
     }
 }

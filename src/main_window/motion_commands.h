@@ -1,11 +1,13 @@
 #pragma once
 
+#include "main_window/speed_profile.h"
+
 #include <QString>
 
 class MainSession;
+class MainLine;
 class QAbstractButton;
 class QLineEdit;
-class SpeedProfile;
 struct ControlPanel;
 struct StatusPanel;
 
@@ -17,8 +19,9 @@ class MotionCommands {
     MotionCommands(MainSession& session, ControlPanel& control, StatusPanel& status,
                    SpeedProfile& profile);
 
-    // A move to absolute position 0 that leaves the device in the move mode it was in.
-    void Datum_Click();
+    // In the job: a move to absolute position 0 that leaves the device in the move mode it was
+    // in.
+    void Datum_Click(MainLine& m, const SpeedProfile::Values& profile);
 
   private:
     void connectFixed(QAbstractButton* button, const QString& command);

@@ -4,35 +4,44 @@
 #include "main_window/user_handler.h"
 #include "widgets/prompter.h"
 
-OnTheFlyCommands::OnTheFlyCommands(MainSession& session, OnTheFlyPanel& panel, Prompter& prompter)
-    : session_(session), panel_(panel), prompter_(prompter) {
-    onClick(panel.Command10, session, [this] { Command10_Click(); });
-    onClick(panel.Command9, session, [this] { Command9_Click(); });
-    onClick(panel.Command8, session, [this] { Command8_Click(); });
+OnTheFlyCommands::OnTheFlyCommands(MainSession& session, OnTheFlyPanel& panel) {
+    OnTheFlyPanel* p = &panel;
+    onClick(panel.Command10, session, [p] {
+        return [position = p->OnTheFlyPos->text()](MainLine& m) { Command10_Click(m, position); };
+    });
+    onClick(panel.Command9, session, [p] {
+        return [acceleration = p->SSPDAcc->text(), speed = p->SSPDX->text()](MainLine& m) {
+            Command9_Click(m, acceleration, speed);
+        };
+    });
+    onClick(panel.Command8, session, [p] {
+        return [mode = p->SSPDModeCombo->currentText()](MainLine& m) { Command8_Click(m, mode); };
+    });
 }
 
-void OnTheFlyCommands::checkReply(const QString& reply) {
+void OnTheFlyCommands::checkReply(MainLine& m, const QString& reply) {
     if (reply != QLatin1String("OK")) {
-        prompter_.info(QStringLiteral("Error Setting Speed! ") + reply);
+        m.prompter().info(QStringLiteral("Error Setting Speed! ") + reply);
     }
 }
 
-void OnTheFlyCommands::Command10_Click() {
-    if (const auto reply = sendStep(session_, QLatin1Char('T') + panel_.OnTheFlyPos->text())) {
-        checkReply(*reply);
+void OnTheFlyCommands::Command10_Click(MainLine& m, const QString& position) {
+    if (const auto reply = sendStep(m, QLatin1Char('T') + position)) {
+        checkReply(m, *reply);
     }
 }
 
-void OnTheFlyCommands::Command9_Click() {
+void OnTheFlyCommands::Command9_Click(MainLine& m, const QString& acceleration,
+                                      const QString& speed) {
     // The acceleration's reply is not looked at; only the speed change must be accepted.
-    if (!sendStep(session_, QStringLiteral("ACC=") + panel_.SSPDAcc->text())) {
+    if (!sendStep(m, QStringLiteral("ACC=") + acceleration)) {
         return;
     }
-    if (const auto reply = sendStep(session_, QStringLiteral("SSPD") + panel_.SSPDX->text())) {
-        checkReply(*reply);
+    if (const auto reply = sendStep(m, QStringLiteral("SSPD") + speed)) {
+        checkReply(m, *reply);
     }
 }
 
-void OnTheFlyCommands::Command8_Click() {
-    sendStep(session_, QStringLiteral("SSPDM=") + panel_.SSPDModeCombo->currentText());
+void OnTheFlyCommands::Command8_Click(MainLine& m, const QString& mode) {
+    sendStep(m, QStringLiteral("SSPDM=") + mode);
 }

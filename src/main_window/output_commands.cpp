@@ -6,54 +6,52 @@
 #include "main_window/sync_panel.h"
 #include "main_window/user_handler.h"
 
-OutputCommands::OutputCommands(MainSession& session, DioPanel& dio, SyncPanel& sync,
-                               Prompter& prompter)
-    : session_(session), sync_(sync), prompter_(prompter) {
+OutputCommands::OutputCommands(MainSession& session, DioPanel& dio, SyncPanel& sync) : sync_(sync) {
     for (int i = 0; i < static_cast<int>(dio.DOSet.size()); ++i) {
-        onClick(dio.DOSet[i], session, [this, i] { DOSet_Click(i + 1); });
+        onClick(dio.DOSet[i], session, [i] { return [i](MainLine& m) { DOSet_Click(m, i + 1); }; });
     }
     // The user's click only: a change made by the program sends nothing.
-    onClick(sync.SyncEnable, session, [this] { SyncEnable_Click(); });
+    onClick(sync.SyncEnable, session, [this] {
+        return [this, sync = readSync()](MainLine& m) { SyncEnable_Click(m, sync); };
+    });
 }
 
-void OutputCommands::DOSet_Click(int output) {
+void OutputCommands::DOSet_Click(MainLine& m, int output) {
     const QString key = QStringLiteral("DO%1").arg(output);
-    const auto reply = sendStep(session_, key);
+    const auto reply = sendStep(m, key);
     if (!reply) {
         return;
     }
     // A reply that is no number (a device error) counts as "on", so the output is switched off.
     const bool off = readInt32(*reply) == 0;
-    sendStep(session_, key + (off ? QStringLiteral("=1") : QStringLiteral("=0")));
+    sendStep(m, key + (off ? QStringLiteral("=1") : QStringLiteral("=0")));
 }
 
-std::optional<QString> OutputCommands::syncComparisonCommand() const {
+OutputCommands::Sync OutputCommands::readSync() const {
+    Sync sync;
     if (sync_.SyncEqual->isChecked()) {
-        return QStringLiteral("SYNC=1");
+        sync.comparison = QStringLiteral("SYNC=1");
+    } else if (sync_.SyncLessThan->isChecked()) {
+        sync.comparison = QStringLiteral("SYNC=2");
+    } else if (sync_.SyncGreaterThan->isChecked()) {
+        sync.comparison = QStringLiteral("SYNC=3");
     }
-    if (sync_.SyncLessThan->isChecked()) {
-        return QStringLiteral("SYNC=2");
-    }
-    if (sync_.SyncGreaterThan->isChecked()) {
-        return QStringLiteral("SYNC=3");
-    }
-    return std::nullopt;
+    sync.position = sync_.SyncPos->text();
+    sync.enabled = sync_.SyncEnable->isChecked();
+    return sync;
 }
 
-void OutputCommands::SyncEnable_Click() {
-    if (const auto comparison = syncComparisonCommand()) {
-        if (!sendStep(session_, *comparison)) {
-            return;
-        }
+void OutputCommands::SyncEnable_Click(MainLine& m, const Sync& sync) {
+    if (sync.comparison && !sendStep(m, *sync.comparison)) {
+        return;
     }
-    const auto position = wholeNumberText(sync_.SyncPos->text());
+    const auto position = wholeNumberText(sync.position);
     if (!position) {
-        reportBadEntry(prompter_, QStringLiteral("Sync Pos"), sync_.SyncPos);
+        reportBadEntry(m, QStringLiteral("Sync Pos"), sync.position, sync_.SyncPos);
         return;
     }
-    if (!sendStep(session_, QStringLiteral("SYNP=") + *position)) {
+    if (!sendStep(m, QStringLiteral("SYNP=") + *position)) {
         return;
     }
-    sendStep(session_,
-             sync_.SyncEnable->isChecked() ? QStringLiteral("SYNO") : QStringLiteral("SYNF"));
+    sendStep(m, sync.enabled ? QStringLiteral("SYNO") : QStringLiteral("SYNF"));
 }

@@ -4,26 +4,30 @@
 #include <optional>
 
 class MainSession;
-class Prompter;
+class MainLine;
 struct DioPanel;
 struct SyncPanel;
 
 // The three output toggles of the "DIO Status" frame and the switch of the "Sync Output" frame.
 class OutputCommands {
   public:
-    OutputCommands(MainSession& session, DioPanel& dio, SyncPanel& sync, Prompter& prompter);
+    OutputCommands(MainSession& session, DioPanel& dio, SyncPanel& sync);
 
-    // Asks the device for output 1..3 and switches it the other way: on when it reads 0, off for
-    // any other reply.
-    void DOSet_Click(int output);
-    // Comparison, position and switch of the sync output, sent on every click of its box.
-    void SyncEnable_Click();
+    // In the job: asks the device for output 1..3 and switches it the other way: on when it
+    // reads 0, off for any other reply.
+    static void DOSet_Click(MainLine& m, int output);
+
+    // The sync output's controls as they were when its box was clicked.
+    struct Sync {
+        std::optional<QString> comparison;  // "SYNC=1", "=2" or "=3"; none when none is chosen
+        QString position;
+        bool enabled = false;
+    };
+    Sync readSync() const;
+    // In the job: comparison, position and switch of the sync output, sent on every click of
+    // its box.
+    void SyncEnable_Click(MainLine& m, const Sync& sync);
 
   private:
-    // "SYNC=1", "=2" or "=3" for the chosen comparison; nothing when none is chosen.
-    std::optional<QString> syncComparisonCommand() const;
-
-    MainSession& session_;
     SyncPanel& sync_;
-    Prompter& prompter_;
 };

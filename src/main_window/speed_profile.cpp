@@ -5,51 +5,58 @@
 #include "main_window/entry_report.h"
 #include "main_window/user_handler.h"
 
-SpeedProfile::SpeedProfile(MainSession& session, ControlPanel& control, Prompter& prompter)
-    : session_(session),
-      prompter_(prompter),
-      entries_{{{"HSPD", "HSPD=", control.SetSpeed},
+SpeedProfile::SpeedProfile(ControlPanel& control)
+    : entries_{{{"HSPD", "HSPD=", control.SetSpeed},
                 {"LSPD", "LSPD=", control.LSpeed},
                 {"Accel", "ACC=", control.Accel},
                 {"Decel", "DEC=", control.Decel}}} {}
 
-SpeedProfile::End SpeedProfile::sendEntries(const Entry*& bad) {
-    for (const Entry& entry : entries_) {
-        const auto value = wholeNumberText(entry.box->text());
+SpeedProfile::Values SpeedProfile::read() const {
+    Values values;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        values[i] = entries_[i].box->text();
+    }
+    return values;
+}
+
+SpeedProfile::End SpeedProfile::sendEntries(MainLine& m, const Values& values, int& bad) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const auto value = wholeNumberText(values[i]);
         if (!value) {
-            bad = &entry;
+            bad = static_cast<int>(i);
             return End::BadEntry;
         }
-        if (!sendStep(session_, QLatin1String(entry.prefix) + *value)) {
+        if (!sendStep(m, QLatin1String(entries_[i].prefix) + *value)) {
             return End::PortLost;
         }
     }
     return End::Complete;
 }
 
-void SpeedProfile::report(const Entry& bad) {
-    reportBadEntry(prompter_, QLatin1String(bad.label), bad.box);
+void SpeedProfile::report(MainLine& m, const Values& values, int bad) {
+    const Entry& entry = entries_[static_cast<size_t>(bad)];
+    reportBadEntry(m, QLatin1String(entry.label), values[static_cast<size_t>(bad)], entry.box);
 }
 
-bool SpeedProfile::SendSpeedProfile() {
-    const Entry* bad = nullptr;
-    const End end = sendEntries(bad);
+bool SpeedProfile::SendSpeedProfile(MainLine& m, const Values& values) {
+    int bad = -1;
+    const End end = sendEntries(m, values, bad);
     if (end == End::BadEntry) {
-        report(*bad);
+        report(m, values, bad);
     }
     return end == End::Complete;
 }
 
-bool SpeedProfile::SendWithProfile(const QString& command) {
-    return SendSpeedProfile() && sendStep(session_, command).has_value();
+bool SpeedProfile::SendWithProfile(MainLine& m, const Values& values, const QString& command) {
+    return SendSpeedProfile(m, values) && sendStep(m, command).has_value();
 }
 
-void SpeedProfile::SendStopWithProfile(const QString& command) {
-    const Entry* bad = nullptr;
-    if (sendEntries(bad) == End::PortLost) {
+void SpeedProfile::SendStopWithProfile(MainLine& m, const Values& values, const QString& command) {
+    int bad = -1;
+    if (sendEntries(m, values, bad) == End::PortLost) {
         return;
     }
-    if (sendStep(session_, command) && bad) {
-        report(*bad);
+    if (sendStep(m, command) && bad >= 0) {
+        report(m, values, bad);
     }
 }

@@ -1,164 +1,139 @@
 #include "main_window/status_poller.h"
 
+#include <QSignalBlocker>
+
+#include "link/number_form.h"
 #include "main_window/communication_panel.h"
-#include "main_window/identification.h"
+#include "main_window/control_panel.h"
+#include "main_window/enable_handlers.h"
 #include "main_window/latch_panel.h"
 #include "main_window/main_session.h"
 #include "main_window/status_panel.h"
+#include "monitor/status_decoders.h"
 
-namespace {
-
-constexpr int kPollSteps = 8;
-
-}  // namespace
-
-StatusPoller::StatusPoller(MainSession& session, CommunicationPanel& comm, StatusPanel& status,
-                           ControlPanel& control, DioPanel& dio, LatchPanel& latch, SyncPanel& sync,
-                           PollFeed& feed)
-    : session_(session), comm_(comm), view_(status, control, dio, latch, sync), feed_(feed) {
-    buildQueries(status, latch);
+StatusPoller::StatusPoller(CommunicationPanel& comm, StatusPanel& status, ControlPanel& control,
+                           DioPanel& dio, LatchPanel& latch, SyncPanel& sync, PollFeed& feed)
+    : comm_(comm),
+      control_(control),
+      latch_(latch),
+      view_(status, control, dio, latch, sync),
+      feed_(feed) {
+    buildDisplays(status, latch);
 }
 
-void StatusPoller::buildQueries(StatusPanel& status, LatchPanel& latch) {
+void StatusPoller::buildDisplays(StatusPanel& status, LatchPanel& latch) {
     const auto text = [](QLineEdit* display) {
-        return [display](const QString& reply) {
-            display->setText(reply);
-            return true;
-        };
+        return [display](const QString& reply) { display->setText(reply); };
     };
-    // A decoded reply may tick an enable box, whose handler then runs as part of this tick.
+    // The boxes follow the device here without it counting as a click: the job echoes the
+    // change itself, in its place on the wire.
     const auto coded = [this](bool (StatusView::*show)(const QString&)) {
         return [this, show](const QString& reply) {
-            const BusyScope displaying(session_.displaying);
-            return (view_.*show)(reply);
+            const QSignalBlocker motor(control_.EnableStat);
+            const QSignalBlocker latchBox(latch_.EnableLatch);
+            (view_.*show)(reply);
         };
     };
-    using F = PollSample::Field;
-    counters_ = {{"EX", sampled(F::Encoder, text(status.Enc))},
-                 {"PX", sampled(F::Position, text(status.Pos))}};
-    groups_[1] = {{"DX", text(status.delta)}, {"PS", sampled(F::Speed, text(status.Speed))}};
-    groups_[2] = {{"LTP", text(latch.LatchPos)}, {"LTE", text(latch.LatchEnc)}};
-    groups_[3] = {{"LTS", coded(&StatusView::showLatchState)},
-                  {"SYNS", coded(&StatusView::showSyncState)},
-                  {"CUR", coded(&StatusView::showCurrent)}};
-    groups_[4] = {{"MST", sampled(F::Status, coded(&StatusView::showMotionStatus))},
-                  {"SLS", coded(&StatusView::showPosGuard)}};
-    groups_[5] = {{"DI", sampled(F::Inputs, coded(&StatusView::showInputs))},
-                  {"DO", sampled(F::Outputs, coded(&StatusView::showOutputs))}};
-    groups_[7] = {{"SCV", coded(&StatusView::showSCurve)},
-                  {"EO", coded(&StatusView::showEnable)},
-                  {"MM", coded(&StatusView::showMoveMode)}};
+    displays_ = {
+        {"EX", text(status.Enc)},
+        {"PX", text(status.Pos)},
+        {"DX", text(status.delta)},
+        {"PS", text(status.Speed)},
+        {"LTP", text(latch.LatchPos)},
+        {"LTE", text(latch.LatchEnc)},
+        {"LTS", coded(&StatusView::showLatchState)},
+        {"SYNS", coded(&StatusView::showSyncState)},
+        {"CUR", coded(&StatusView::showCurrent)},
+        {"MST", coded(&StatusView::showMotionStatus)},
+        {"SLS", coded(&StatusView::showPosGuard)},
+        {"DI", coded(&StatusView::showInputs)},
+        {"DO", coded(&StatusView::showOutputs)},
+        {"SCV", coded(&StatusView::showSCurve)},
+        {"EO", coded(&StatusView::showEnable)},
+        {"MM", coded(&StatusView::showMoveMode)},
+    };
 }
 
-void StatusPoller::tick() {
-    const ConnectionValues& v = session_.values;
-    if (session_.PausePolling || !v.ComPortStatus) {
+void StatusPoller::tick(MainLine& m) {
+    if (!m.values.ComPortStatus) {
         return;
     }
-    if (!v.ComStatus) {
-        reidentify();
+    StatusCycle& cycle = m.cycle;
+    cycle.communicating = m.values.ComStatus;
+    cycle.onReply = [this, &m](const QString& command, const QString& reply) {
+        return onReply(m, command, reply);
+    };
+    const StatusCycle::Tick tick = cycle.tick();
+    cycle.onReply = nullptr;
+    m.policy.ARMode = cycle.arMode;
+    using T = StatusCycle::Tick;
+    if (tick == T::StillLost || tick == T::Reidentified || tick == T::PortFailed) {
         return;
     }
-    const auto ar = send(QStringLiteral("AR"));
-    if (!ar) {
-        return;
-    }
-    session_.setARMode(*ar == QLatin1String("1"));
-    if (session_.PollStep < 1 || session_.PollStep > kPollSteps) {
-        session_.PollStep = 1;
-    }
-    Outcome outcome = runAll(counters_);
-    if (outcome == Outcome::Next) {
-        outcome = runAll(groups_[static_cast<size_t>(session_.PollStep - 1)]);
-    }
-    // A reply that is no number ends the tick but not the rotation: a query the firmware lacks
-    // must not keep the later groups from ever being asked.
-    if (outcome != Outcome::PortLost) {
-        advancePollStep();
-        publish();
+    // A tick on which the device fell silent shows "0" for what it missed: no measurement, so
+    // no sample.
+    if (m.values.ComStatus) {
+        m.show([this, sample = latest_] { feed_.publish(sample); });
     }
     latest_.fresh = 0;
 }
 
-StatusPoller::Show StatusPoller::sampled(PollSample::Field field, Show show) {
-    return [this, field, show = std::move(show)](const QString& reply) {
-        const bool shown = show(reply);
-        if (shown) {
-            latest_.take(field, reply);
-        }
-        return shown;
-    };
+bool StatusPoller::onReply(MainLine& m, const QString& command, const QString& reply) {
+    if (command == QLatin1String("ID")) {
+        showIdentity(m, reply);
+        return m.values.ComPortStatus;
+    }
+    if (command == QLatin1String("VER")) {
+        m.show([this, reply] { comm_.Version->setText(reply); });
+        return m.values.ComPortStatus;
+    }
+    const auto display = displays_.find(command);
+    if (display != displays_.end()) {
+        m.show([show = display->second, reply] { show(reply); });
+    }
+    static const std::map<QString, PollSample::Field> sampled = {
+        {"EX", PollSample::Encoder}, {"PX", PollSample::Position}, {"PS", PollSample::Speed},
+        {"MST", PollSample::Status}, {"DI", PollSample::Inputs},   {"DO", PollSample::Outputs}};
+    if (const auto field = sampled.find(command); field != sampled.end()) {
+        latest_.take(field->second, reply);
+    }
+    if (const auto value = readInt32(reply)) {
+        followBoxes(m, command, *value);
+    }
+    return m.values.ComPortStatus;
 }
 
-// A tick on which the device fell silent shows "0" for what it missed: no measurement, so no
-// sample.
-void StatusPoller::publish() {
-    if (session_.values.ComStatus) {
-        feed_.publish(latest_);
-    }
-}
-
-void StatusPoller::reidentify() {
-    const auto identity = send(QStringLiteral("ID"));
-    if (!identity) {
-        return;
-    }
-    if (*identity != QLatin1String(kDeviceIdentity)) {
+// A lost device answering "ID" again: its identity back on green, or "???" while it is another.
+void StatusPoller::showIdentity(MainLine& m, const QString& identity) {
+    if (identity != QLatin1String(kDeviceIdentity)) {
         // The failure that cleared ComStatus has made the display red already.
-        comm_.showNoCommunication(true);
-        comm_.ID->setText(QStringLiteral("???"));
+        m.show([this] {
+            comm_.showNoCommunication(true);
+            comm_.ID->setText(QStringLiteral("???"));
+        });
         return;
     }
-    comm_.ID->setText(*identity);
-    session_.values.ComStatus = true;
-    comm_.showCommunicationOk();
-    const auto version = send(QStringLiteral("VER"));
-    if (!version) {
-        return;
-    }
-    comm_.Version->setText(*version);
-    send(QStringLiteral("VER"));
+    m.values.ComStatus = true;
+    m.show([this, identity] {
+        comm_.ID->setText(identity);
+        comm_.showCommunicationOk();
+    });
 }
 
-StatusPoller::Outcome StatusPoller::runAll(const std::vector<Query>& queries) {
-    for (const Query& query : queries) {
-        if (const Outcome outcome = run(query); outcome != Outcome::Next) {
-            return outcome;
+// A box the reply changed runs its click handler within the tick, after the box shows it.
+void StatusPoller::followBoxes(MainLine& m, const QString& command, int32_t value) {
+    if (command == QLatin1String("EO")) {
+        const bool on = flagOn(value);
+        if (on != m.enableShown) {
+            m.enableShown = on;
+            EnableHandlers::EnableStat_Click(m, on);
+        }
+    } else if (command == QLatin1String("LTS")) {
+        const CheckMark mark = decodeLatchState(value).enable;
+        const bool on = mark == CheckMark::Tick;
+        if (mark != CheckMark::Unchanged && on != m.latchShown) {
+            m.latchShown = on;
+            EnableHandlers::EnableLatch_Click(m, on);
         }
     }
-    return Outcome::Next;
-}
-
-StatusPoller::Outcome StatusPoller::run(const Query& query) {
-    for (int repeats = 0;; ++repeats) {
-        const auto reply = send(query.command);
-        if (!reply) {
-            return Outcome::PortLost;
-        }
-        if (!reply->startsWith(QLatin1Char('$'))) {
-            const bool number = query.show(*reply);
-            // A check box echo may have lost the port on its own exchange.
-            if (!session_.values.ComPortStatus) {
-                return Outcome::PortLost;
-            }
-            return number ? Outcome::Next : Outcome::EndTick;
-        }
-        if (repeats == kDollarRepeats) {
-            return Outcome::Next;
-        }
-    }
-}
-
-// The reply, or nothing when the port failed on the way: its failure path has told the user and
-// closed the port, so the tick must not send anything more.
-std::optional<QString> StatusPoller::send(const QString& command) {
-    QString reply = session_.SendReceive(command);
-    if (!session_.values.ComPortStatus) {
-        return std::nullopt;
-    }
-    return reply;
-}
-
-void StatusPoller::advancePollStep() {
-    session_.PollStep = session_.PollStep % kPollSteps + 1;
 }

@@ -25,21 +25,17 @@ std::optional<QString> readPaneReply(SerialPort& port) {
     return QString::fromLatin1(reply);
 }
 
-TerminalPaneCommands::TerminalPaneCommands(MainSession& session, TerminalPane& pane,
-                                           QComboBox* selectedDeviceId)
+TerminalPaneCommands::TerminalPaneCommands(MainSession& session, TerminalPane& pane)
     : session_(session), pane_(pane) {
     for (int id = 0; id <= 99; ++id) {
         pane.DeviceIDComboTerminal->addItem(QStringLiteral("%1").arg(id, 2, 10, QLatin1Char('0')));
     }
     pane.SendTerminalText->installEventFilter(this);
     QObject::connect(pane.Command1, &QPushButton::clicked, this, &TerminalPaneCommands::sendLine);
-    // Queued: the window's ID changes in the handler that runs after the list's selection has.
-    QObject::connect(selectedDeviceId, &QComboBox::currentIndexChanged, this,
-                     &TerminalPaneCommands::followDeviceId, Qt::QueuedConnection);
 }
 
-void TerminalPaneCommands::followDeviceId() {
-    const int index = pane_.DeviceIDComboTerminal->findText(session_.values.ComAddress);
+void TerminalPaneCommands::followDeviceId(const QString& id) {
+    const int index = pane_.DeviceIDComboTerminal->findText(id);
     if (index >= 0) {
         pane_.DeviceIDComboTerminal->setCurrentIndex(index);
     }
@@ -71,35 +67,45 @@ void TerminalPaneCommands::sendLine() {
     if (line.isEmpty()) {
         return;
     }
-    runUserHandler(session_, [this, line] {
-        try {
-            exchangeLine(line);
-        } catch (const PortError& e) {
-            // The window's own port has failed: the same path as a failed exchange, so that the
-            // next tick does not meet the dead port and report it a second time.
-            session_.policy().portFailed(e.description());
-        }
-    });
+    runUserHandler(session_,
+                   [this, line, address = pane_.DeviceIDComboTerminal->currentText()](MainLine& m) {
+                       try {
+                           exchangeLine(m, address, line);
+                       } catch (const PortError& e) {
+                           // The window's own port has failed: the same path as a failed exchange,
+                           // so that the next tick does not meet the dead port and report it a
+                           // second time.
+                           m.policy.portFailed(e.description());
+                       }
+                   });
 }
 
-void TerminalPaneCommands::exchangeLine(const QString& line) {
-    SerialPort& port = session_.port();
-    LineState& state = session_.policy().line();
-    const QString address = pane_.DeviceIDComboTerminal->currentText();
+void TerminalPaneCommands::exchangeLine(MainLine& m, const QString& address, const QString& line) {
+    SerialPort& port = m.line.port();
+    LineState& state = m.line.state();
     beginOwnExchange(port, state);
     port.write(commandFrame(address, line));
-    session_.PreviousCommand = line;
+    m.PreviousCommand = line;
     if (const int ms = commandDelayMs(line); ms > 0) {
         port.delay(ms);
     }
-    pane_.SendTerminalText->clear();
-    pane_.ReceiveTerminalText->clear();
+    TerminalPane& pane = pane_;
+    // The entry is cleared only while it still holds the line sent: what the user has typed
+    // meanwhile for the next line stays.
+    m.show([&pane, line] {
+        if (pane.SendTerminalText->text() == line) {
+            pane.SendTerminalText->clear();
+        }
+        pane.ReceiveTerminalText->clear();
+    });
     if (address == QLatin1String("00")) {
         // Every device hears a broadcast and none answers it: nothing is owed.
-        pane_.ReceiveTerminalText->setText(QStringLiteral("BROADCAST SENT!"));
+        m.show([&pane] { pane.ReceiveTerminalText->setText(QStringLiteral("BROADCAST SENT!")); });
         return;
     }
     const std::optional<QString> reply = readPaneReply(port);
     endOwnExchange(state, reply.has_value());
-    pane_.ReceiveTerminalText->setText(reply.value_or(QStringLiteral("NO REPLY!")));
+    m.show([&pane, text = reply.value_or(QStringLiteral("NO REPLY!"))] {
+        pane.ReceiveTerminalText->setText(text);
+    });
 }

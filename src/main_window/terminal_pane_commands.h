@@ -5,7 +5,7 @@
 #include <optional>
 
 class MainSession;
-class QComboBox;
+class MainLine;
 class SerialPort;
 struct TerminalPane;
 
@@ -15,10 +15,10 @@ struct TerminalPane;
 class TerminalPaneCommands : public QObject {
     Q_OBJECT
   public:
-    TerminalPaneCommands(MainSession& session, TerminalPane& pane, QComboBox* selectedDeviceId);
+    TerminalPaneCommands(MainSession& session, TerminalPane& pane);
 
     // The pane's ID list shows the window's device ID.
-    void followDeviceId();
+    void followDeviceId(const QString& id);
     // F1: the entry shows the last line sent.
     void recallPreviousCommand();
     // Enter: sends the entry's line when the device is communicating and the line is not empty.
@@ -29,7 +29,8 @@ class TerminalPaneCommands : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void exchangeLine(const QString& line);
+    // In the job.
+    void exchangeLine(MainLine& m, const QString& address, const QString& line);
 
     MainSession& session_;
     TerminalPane& pane_;

@@ -2,28 +2,26 @@
 
 #include <QAbstractButton>
 
-#include "main_window/main_session.h"
-
-void runUserHandler(MainSession& session, std::function<void()> handler) {
-    session.presses.press([&session, handler = std::move(handler)] {
-        if (session.values.ComStatus) {
-            handler();
+void runUserHandler(MainSession& session, MainSession::Job handler) {
+    session.run([handler = std::move(handler)](MainLine& m) {
+        if (m.values.ComStatus) {
+            handler(m);
         }
     });
 }
 
-void onClick(QAbstractButton* button, MainSession& session, std::function<void()> handler) {
-    QObject::connect(
-        button, &QAbstractButton::clicked, button,
-        [&session, handler = std::move(handler)] { runUserHandler(session, handler); });
+void onClick(QAbstractButton* button, MainSession& session,
+             std::function<MainSession::Job()> press) {
+    QObject::connect(button, &QAbstractButton::clicked, button,
+                     [&session, press = std::move(press)] { runUserHandler(session, press()); });
 }
 
-std::optional<QString> sendStep(MainSession& session, const QString& command) {
-    if (!session.values.ComPortStatus) {
+std::optional<QString> sendStep(MainLine& m, const QString& command) {
+    if (!m.values.ComPortStatus) {
         return std::nullopt;
     }
-    QString reply = session.SendReceive(command);
-    if (!session.values.ComPortStatus) {
+    QString reply = m.SendReceive(command);
+    if (!m.values.ComPortStatus) {
         return std::nullopt;
     }
     return reply;

@@ -4,19 +4,21 @@
 #include <functional>
 #include <optional>
 
-class MainSession;
+#include "main_window/main_session.h"
+
 class QAbstractButton;
 
-// Runs a user handler: never inside another handler or a tick (a message box's nested event loop,
-// or an accessibility press delivered while a tick lets Escape in, could otherwise start one) but
-// after it, in the order pressed; marked busy for its whole run, and not at all while the device
-// is not communicating when its turn comes. What the handler needs must be captured by value.
-void runUserHandler(MainSession& session, std::function<void()> handler);
+// Runs a user handler as a job of the window: after every job given before it, in the order
+// pressed, and not at all while the device is not communicating when its turn comes. What the
+// handler needs from the controls must be captured by value when the press is made.
+void runUserHandler(MainSession& session, MainSession::Job handler);
 
-// Connects a button's click to a user handler run as above.
-void onClick(QAbstractButton* button, MainSession& session, std::function<void()> handler);
+// Connects a button's click to a user handler: press runs at the click, in the window's thread,
+// reads the controls it needs and gives the handler to run as above.
+void onClick(QAbstractButton* button, MainSession& session,
+             std::function<MainSession::Job()> press);
 
 // One transaction of a click; the reply, or nothing once the port has failed. The failure has
 // then been reported and the port closed: every further command of the click would only meet the
 // closed port and repeat the same two messages, so the click ends there.
-std::optional<QString> sendStep(MainSession& session, const QString& command);
+std::optional<QString> sendStep(MainLine& m, const QString& command);

@@ -29,7 +29,15 @@ QStringList pollGroup(int step) {
 }
 
 StatusCycle::StatusCycle(SerialPort& port, LineState& line, const QString& address)
-    : port_(port), line_(line), address_(address) {}
+    : send_([&port, &line, address](const QString& command, const ExchangeOptions& options) {
+          return exchange(port, line, address, command, options);
+      }) {}
+
+StatusCycle::StatusCycle(Send send) : send_(std::move(send)) {}
+
+bool StatusCycle::shown(const QString& command, const QString& reply) {
+    return !onReply || onReply(command, reply);
+}
 
 StatusCycle::Tick StatusCycle::tick() {
     if (pollStep < 1 || pollStep > kPollSteps) {
@@ -77,7 +85,7 @@ StatusCycle::Tick StatusCycle::runGroups(int firstStep, int lastStep) {
 
 StatusCycle::Tick StatusCycle::reidentify() {
     const std::optional<QString> id = send(QStringLiteral("ID"));
-    if (!id) {
+    if (!id || !shown(QStringLiteral("ID"), *id)) {
         return Tick::PortFailed;
     }
     if (*id != QLatin1String(kDeviceIdentity)) {
@@ -86,7 +94,7 @@ StatusCycle::Tick StatusCycle::reidentify() {
     identity = *id;
     communicating = true;
     const std::optional<QString> ver = send(QStringLiteral("VER"));
-    if (!ver) {
+    if (!ver || !shown(QStringLiteral("VER"), *ver)) {
         return Tick::PortFailed;
     }
     version = *ver;
@@ -103,7 +111,10 @@ StatusCycle::Outcome StatusCycle::query(const QString& command) {
             return Outcome::PortLost;
         }
         if (!reply->startsWith(QLatin1Char('$'))) {
-            return show(command, *reply) ? Outcome::Next : Outcome::EndTick;
+            if (!show(command, *reply)) {
+                return Outcome::EndTick;
+            }
+            return shown(command, *reply) ? Outcome::Next : Outcome::PortLost;
         }
         if (repeats == kDollarRepeats) {
             return Outcome::Next;
@@ -112,7 +123,7 @@ StatusCycle::Outcome StatusCycle::query(const QString& command) {
 }
 
 std::optional<QString> StatusCycle::send(const QString& command) {
-    const ExchangeResult r = exchange(port_, line_, address_, command, {arMode, arMode ? 2 : 1});
+    const ExchangeResult r = send_(command, {arMode, arMode ? 2 : 1});
     asked << command;
     switch (r.status) {
         case ExchangeResult::Status::Reply:

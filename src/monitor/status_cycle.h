@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "link/exchange.h"
@@ -36,7 +37,19 @@ struct DeviceStatus {
 // rotation; while the device is lost, only its identity until it answers again.
 class StatusCycle {
   public:
+    // How a query reaches the device and what came back of it.
+    using Send = std::function<ExchangeResult(const QString& command, const ExchangeOptions&)>;
+
+    // Straight through the exchange on the line.
     StatusCycle(SerialPort& port, LineState& line, const QString& address);
+    // Through a window's own exchange (its policy shows what a failure means as it happens).
+    explicit StatusCycle(Send send);
+
+    // Runs after each reply the cycle takes in: each value once it is in status, "ID" and the
+    // first "VER" of a re-identification. A window shows them here, as they come, in the order
+    // asked. False: the line failed meanwhile (a check box's echo lost the port); the tick ends
+    // as PortFailed.
+    std::function<bool(const QString& command, const QString& reply)> onReply;
 
     enum class Tick {
         Polled,        // the device answered the tick's queries (or some of them)
@@ -71,10 +84,9 @@ class StatusCycle {
     // failed.
     std::optional<QString> send(const QString& command);
     bool show(const QString& command, const QString& reply);
+    bool shown(const QString& command, const QString& reply);
 
-    SerialPort& port_;
-    LineState& line_;
-    QString address_;
+    Send send_;
     QString error_;
     bool lostThisTick_ = false;
 };

@@ -2,13 +2,18 @@
 
 #include <QCoreApplication>
 
+#include "device/line_engine.h"
+
 void ScriptedModalRunner::showModal(QDialog& window) {
     ++shownCount;
     window.show();
     QCoreApplication::processEvents();
+    // The window's opening work runs on its line; the script sees its end.
+    LineEngine::settle();
     if (!scripts.isEmpty()) {
         scripts.takeFirst()(window);
     }
+    LineEngine::settle();
     if (window.isVisible()) {
         window.close();
     }

@@ -17,7 +17,7 @@ QStringList snapshot(MainControlForm& m) {
     const ConnectionValues& v = m.session().values;
     QStringList shown{m.comm.ComStatusDisplay->text(), m.comm.ID->text(), m.comm.Version->text()};
     for (const bool flag :
-         {v.ComPortStatus, v.ComStatus, m.Timer1->isActive(), m.session().port().isOpen()}) {
+         {v.ComPortStatus, v.ComStatus, m.Timer1->isActive(), m.session().portOpen}) {
         shown << QString::number(flag);
     }
     return shown;

@@ -13,6 +13,7 @@
 #include "fuzz_support.h"
 #include "link/number_form.h"
 #include "main_window/main_control_form.h"
+#include "support/engine_settle.h"
 #include "widgets/modal_runner.h"
 #include "widgets/scripted_prompter.h"
 
@@ -23,22 +24,32 @@ struct Window {
     Window() {
         form->session().values = {QStringLiteral("01"), QStringLiteral("9600"), 1};  // COM1
         form->load();
+        settleEngines();
         form->Timer1->stop();
     }
 
     void reset(uint8_t mode, int vanishAfter, const QList<QByteArray>& replies) {
         hub.restore(1);
-        // A fresh open drops whatever an earlier input left on the line.
-        port->close();
-        port->open();
         device->faults = SimFaults{};
         device->faults.rawReplies = replies;
         MainSession& s = form->session();
-        s.values.ComPortStatus = true;
-        s.values.ComStatus = (mode & 8) == 0;
         s.PausePolling = false;
         s.busy = false;
-        s.PollStep = mode % 8 + 1;
+        const bool latchTicked = (mode & 16) != 0;
+        const bool motorTicked = (mode & 32) != 0;
+        // The line side, between two jobs: the port, the flags, the rotation, the boxes.
+        s.run([this, mode, latchTicked, motorTicked](MainLine& m) {
+            port = &dynamic_cast<VanishingPort&>(m.line.port());
+            // A fresh open drops whatever an earlier input left on the line.
+            port->close();
+            port->open();
+            m.values.ComPortStatus = true;
+            m.values.ComStatus = (mode & 8) == 0;
+            m.cycle.pollStep = mode % 8 + 1;
+            m.latchShown = latchTicked;
+            m.enableShown = motorTicked;
+        });
+        settleEngines();
         for (QLineEdit* display :
              {form->status.Stat, form->status.PosGuardStatus, form->status.MoveMode,
               form->status.CurCurrent, form->latch.LatchStat, form->sync.SyncStat}) {
@@ -46,11 +57,14 @@ struct Window {
         }
         const QSignalBlocker latch(form->latch.EnableLatch);
         const QSignalBlocker enable(form->control.EnableStat);
-        form->latch.EnableLatch->setChecked((mode & 16) != 0);
-        form->control.EnableStat->setChecked((mode & 32) != 0);
+        form->latch.EnableLatch->setChecked(latchTicked);
+        form->control.EnableStat->setChecked(motorTicked);
         hub.clearLines();
         prompter.clear();
-        port->vanishAfter((mode & 64) != 0 ? vanishAfter : -1);
+        s.run([this, mode, vanishAfter](MainLine&) {
+            port->vanishAfter((mode & 64) != 0 ? vanishAfter : -1);
+        });
+        settleEngines();
     }
 
     SimHub hub;
@@ -60,7 +74,7 @@ struct Window {
     MainControlForm* form =
         new MainControlForm({[this] { return std::make_unique<VanishingPort>(hub); }, &prompter,
                              &modal, nullptr, [this] { return hub.nowMs(); }});
-    VanishingPort* port = &dynamic_cast<VanishingPort&>(form->session().port());
+    VanishingPort* port = nullptr;  // the window's, made in its line's thread
 };
 
 bool isNumber(const QString& text) {
@@ -99,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int step = s.PollStep;
     const qint64 start = w.hub.nowMs();
     w.form->Timer1_Timer();
+    settleEngines();
 
     fuzzCheck(!s.busy, "a tick leaves the window free");
     const QStringList told = w.prompter.messages();

@@ -129,7 +129,7 @@ TEST_F(CommandsTest, ClicksFollowTheReplies) {
         {form->dio.DOSet[2], {}, {"DO3", "DO3=1"}, {}},
     };
     for (const auto& [button, replies, lines, messages] : cases) {
-        values().ComStatus = true;
+        onLine([](MainLine& m) { m.values.ComStatus = true; });
         device->faults.silent = replies.isEmpty();
         device->faults.rawReplies = replies;
         rig.prompter.clear();
@@ -164,7 +164,7 @@ TEST_F(CommandsTest, SyncEnableSendsComparisonPositionAndSwitchOnEveryClick) {
 }
 
 TEST_F(CommandsTest, WithoutCommunicationNoButtonSendsAnything) {
-    values().ComStatus = false;
+    onLine([](MainLine& m) { m.values.ComStatus = false; });
     QList<QAbstractButton*> buttons = form->findChildren<QAbstractButton*>();
     // Not device commands, or with handlers of their own.
     for (QObject* own : std::initializer_list<QObject*>{

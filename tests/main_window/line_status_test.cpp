@@ -18,7 +18,7 @@ class LineStatusTest : public MainFormTest {
         const qint64 end = rig.hub.nowMs() + ms;
         QStringList lines;
         while (rig.hub.nowMs() < end) {
-            form->Timer1_Timer();
+            tickOnce();
             lines += rig.takeLines();
         }
         return lines;
@@ -60,11 +60,11 @@ TEST_F(LineStatusTest, CountsWhatTheLineDid) {
     // Back, with one answer that comes after its exchange has given up: it is dropped, not taken
     // for the answer to the next command.
     device->faults.silent = false;
-    form->Timer1_Timer();
+    tickOnce();
     device->faults.late = {{"PX", 150, 1}};
-    form->session().PollStep = 1;
-    form->Timer1_Timer();
-    form->Timer1_Timer();
+    setPollStep(1);
+    tickOnce();
+    tickOnce();
     EXPECT_TRUE(
         shown().endsWith(QString(", %1 unanswered, 1 late reply dropped").arg(silent + 1) + port))
         << shown().toStdString();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "main_window/main_control_form.h"
+#include "support/engine_settle.h"
 #include "support/sim_rig.h"
 
 // A main window against device 05 on COM1. The constructor starts it quietly: polling stopped,
@@ -21,6 +22,7 @@ class MainFormTest : public ::testing::Test {
         values().Baudrate = "9600";
         values().ComPortNumber = port;
         form->load();
+        settleEngines();
         if (quiet) {
             form->Timer1->stop();
             rig.takeLines();
@@ -29,7 +31,21 @@ class MainFormTest : public ::testing::Test {
         return *form;
     }
 
+    // The connection values as the window's last job left them.
     ConnectionValues& values() { return form->session().values; }
+    // Changes the window's line side as a test needs it, between two jobs.
+    void onLine(const std::function<void(MainLine&)>& change) {
+        form->session().run(change);
+        settleEngines();
+    }
+    void setPollStep(int step) {
+        onLine([step](MainLine& m) { m.cycle.pollStep = step; });
+    }
+    // One polling tick, run to its end.
+    void tickOnce() {
+        form->Timer1_Timer();
+        settleEngines();
+    }
     // Clicks a button and returns the lines it sent.
     QStringList click(QAbstractButton* button) {
         button->click();
@@ -40,6 +56,7 @@ class MainFormTest : public ::testing::Test {
         QComboBox* list = form->comm.SelectedDeviceID;
         list->setCurrentIndex(list->findText(id));
         emit list->activated(list->currentIndex());
+        settleEngines();
     }
     // What the communication frame shows: the status text and its colour, the identity, the
     // version and the selected device ID.

@@ -20,18 +20,24 @@ class StopKeyTest : public MainFormTest {
     }
     ~StopKeyTest() override { rig.hub.afterLine = nullptr; }
 
-    // Input that reaches the window while the given line is out, waiting for its answer: the
-    // window is then busy with that exchange and sees it when the exchange has ended.
+    // Input that the window handles while the given line is out, waiting for its answer.
     void inputDuring(const QByteArray& line, const std::vector<QEvent*>& events) {
         rig.hub.afterLine = [this, line, pending = events](const QByteArray& written) mutable {
-            if (written != line) {
-                return;
+            if (written == line) {
+                deliver(pending);
+                pending.clear();
             }
-            for (QEvent* e : pending) {
-                QCoreApplication::postEvent(form->windowHandle(), e);
-            }
-            pending.clear();
         };
+    }
+    // From the line's thread: the window handles the input before the line goes on.
+    void deliver(const std::vector<QEvent*>& events) {
+        QWindow* window = form->windowHandle();
+        inWindowThread([window, events] {
+            for (QEvent* e : events) {
+                QCoreApplication::postEvent(window, e);
+            }
+            QCoreApplication::sendPostedEvents();
+        });
     }
     QEvent* escape() { return new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier); }
     std::vector<QEvent*> click(QWidget* button) {
@@ -46,9 +52,8 @@ class StopKeyTest : public MainFormTest {
     // the window has handled everything.
     QStringList tickWith(const QByteArray& during, const std::vector<QEvent*>& events) {
         inputDuring(during, events);
-        form->session().PollStep = 1;
+        setPollStep(1);
         form->Timer1_Timer();
-        QCoreApplication::processEvents();
         return rig.takeLines();
     }
 };
@@ -65,8 +70,11 @@ TEST_F(StopKeyTest, EscapeSendsAbortAloneAndLeavesTheWindowOpen) {
     const std::tuple<const char*, std::function<void()>, QStringList> cases[] = {
         {"communicating", [] {}, framed("05", {"ABORT"})},
         // A stop is worth trying on a device that went quiet, as long as the port is open.
-        {"device silent", [this] { values().ComStatus = false; }, framed("05", {"ABORT"})},
-        {"port given up", [this] { values().ComPortStatus = false; }, {}},
+        {"device silent", [this] { onLine([](MainLine& m) { m.values.ComStatus = false; }); },
+         framed("05", {"ABORT"})},
+        {"port given up",
+         [this] { onLine([](MainLine& m) { m.values.ComPortStatus = false; }); },
+         {}},
     };
     for (const auto& [what, arrange, lines] : cases) {
         arrange();
@@ -74,7 +82,7 @@ TEST_F(StopKeyTest, EscapeSendsAbortAloneAndLeavesTheWindowOpen) {
         EXPECT_EQ(rig.takeLines(), lines) << what;
         EXPECT_TRUE(form->isVisible()) << what;
         EXPECT_TRUE(rig.prompter.shown.isEmpty()) << what;
-        values().ComStatus = values().ComPortStatus = true;
+        onLine([](MainLine& m) { m.values.ComStatus = m.values.ComPortStatus = true; });
     }
 }
 
@@ -104,26 +112,25 @@ TEST_F(StopKeyTest, PressesFromEverySourceRunOnceInOrderAfterTheTick) {
     QApplication::setActiveWindow(form.get());
     form->terminal.SendTerminalText->setFocus();
     form->terminal.SendTerminalText->setText("VER");
-    rig.hub.afterLine = [this](const QByteArray& written) {
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(form->control.JOGP);
+    ASSERT_NE(button, nullptr);
+    const std::vector<QEvent*> stopClick = click(form->control.RSTOP);
+    rig.hub.afterLine = [&](const QByteArray& written) {
         if (written == "@05AR") {
-            QAccessibleInterface* button =
-                QAccessible::queryAccessibleInterface(form->control.JOGP);
-            ASSERT_NE(button, nullptr);
-            button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-            // Long enough for the button's click timer to be due when the tick next lets input in.
+            inWindowThread([button] {
+                button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            });
+            // Long enough for the button's click timer to have run in the window's thread.
             QThread::msleep(150);
         } else if (written == "@05EX") {
-            QCoreApplication::postEvent(form->windowHandle(),
-                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {}));
+            deliver({new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {})});
         } else if (written == "@05PX") {
-            for (QEvent* e : click(form->control.RSTOP)) {
-                QCoreApplication::postEvent(form->windowHandle(), e);
-            }
+            deliver(stopClick);
         }
     };
-    form->session().PollStep = 4;
+    setPollStep(4);
     form->Timer1_Timer();
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(settleEngines(true));
     EXPECT_EQ(rig.takeLines(), framed("05", {"AR", "EX", "PX", "LTS", "SYNS", "CUR"}) +
                                    withProfile({"J+"}) + framed("05", {"VER"}) +
                                    withProfile({"STOP"}));

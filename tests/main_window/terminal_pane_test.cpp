@@ -11,6 +11,7 @@ class TerminalPaneTest : public MainFormTest {
         pane().SendTerminalText->setText(line);
         const qint64 start = rig.hub.nowUs();
         QTest::keyClick(pane().SendTerminalText, Qt::Key_Return);
+        settleEngines();
         return (rig.hub.nowUs() - start) / 1000;
     }
     TerminalPane& pane() { return form->terminal; }
@@ -38,7 +39,7 @@ TEST_F(TerminalPaneTest, EnterSendsTheLineAndShowsTheReplyAsItCame) {
     EXPECT_TRUE(form->isVisible());
 
     enter("");
-    values().ComStatus = false;
+    onLine([](MainLine& m) { m.values.ComStatus = false; });
     enter("VER");
     EXPECT_TRUE(rig.takeLines().isEmpty());
     EXPECT_EQ(pane().SendTerminalText->text(), "VER");
@@ -89,13 +90,13 @@ TEST_F(TerminalPaneTest, ALateAnswerToAPaneCommandIsNoLaterCommandsReply) {
     EXPECT_TRUE(took >= 500 && took < 505) << took;
     EXPECT_EQ(reply(), "NO REPLY!");
     for (int tick = 0; tick < 2; ++tick) {
-        form->session().PollStep = 1;
-        form->Timer1_Timer();
+        setPollStep(1);
+        tickOnce();
         EXPECT_EQ(form->status.Pos->text(), "1234") << tick;
         EXPECT_EQ(form->status.Enc->text(), "77") << tick;
-        EXPECT_FALSE(form->session().ARMode()) << tick;
+        EXPECT_FALSE(form->session().ARMode) << tick;
     }
-    const LineState& line = form->session().policy().line();
+    const LineState& line = form->session().line;
     EXPECT_EQ(line.unanswered, 1U);
     EXPECT_EQ(line.staleDropped, 1U);
 }

@@ -72,6 +72,41 @@ TEST_F(StatusCycleTest, AutoResponseRepliesAreAskedAgainAndNoNumberEndsTheTick) 
     EXPECT_EQ(cycle.pollStep, 6);
 }
 
+// A "$" line is asked again up to the bound, then the tick goes on without it.
+TEST_F(StatusCycleTest, AutoResponseLinesAreAskedAgainWithinABound) {
+    const int sends = StatusCycle::kDollarRepeats + 1;
+    device.faults.rawReplies = {"0\r"};
+    for (int i = 0; i < sends; ++i) {
+        device.faults.rawReplies << "$DONE\r";
+    }
+    device.faults.rawReplies << "789\r";
+    EXPECT_EQ(cycle.tick(), StatusCycle::Tick::Polled);
+    EXPECT_EQ(takeLines(), framed("05", (QStringList{"AR"} + QStringList(sends, "EX")) << "PX"));
+    EXPECT_FALSE(cycle.status.encoder.has_value());
+    EXPECT_EQ(cycle.status.position, "789");
+}
+
+// A reply that must be a number and is none ends the tick there, wherever it comes, and the
+// rotation goes on to the next group.
+TEST_F(StatusCycleTest, AReplyThatIsNoNumberEndsTheTickButNotTheRotation) {
+    for (const int step : {4, 5, 6, 8}) {
+        const QStringList group = pollGroup(step);
+        for (int bad = 0; bad < group.size(); ++bad) {
+            device.faults.rawReplies.clear();
+            for (int i = 0; i < 3 + bad; ++i) {
+                device.faults.rawReplies << "0\r";
+            }
+            device.faults.rawReplies << (bad % 2 ? "\r" : "?\r");
+            cycle.pollStep = step;
+            cycle.tick();
+            EXPECT_EQ(takeLines(),
+                      framed("05", QStringList{"AR", "EX", "PX"} + group.mid(0, bad + 1)))
+                << step << bad;
+            EXPECT_EQ(cycle.pollStep, step % 8 + 1) << step << bad;
+        }
+    }
+}
+
 TEST_F(StatusCycleTest, IdentificationAndReadAll) {
     device.values.insert({{"DN", "KRB05"}});
     device.motion.setInput(3, true);

@@ -4,6 +4,7 @@
 
 #include "main_window/main_control_form.h"
 #include "setup_rig.h"
+#include "support/engine_settle.h"
 
 namespace {
 
@@ -41,8 +42,9 @@ TEST(HandOver, SetupGetsThePortAndGivesItBack) {
             EXPECT_TRUE(rig.hub.open_.isEmpty());
         };
         m.Setup->click();
+        settleEngines();
         EXPECT_TRUE(rig.modal.scripts.isEmpty());  // the setup window was shown
-        EXPECT_TRUE(m.session().port().isOpen());
+        EXPECT_TRUE(m.session().portOpen);
         EXPECT_TRUE(m.session().values.ComPortStatus);
         EXPECT_TRUE(m.Timer1->isActive());
         EXPECT_TRUE(rig.prompter.shown.isEmpty());

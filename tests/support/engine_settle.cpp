@@ -2,26 +2,28 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
+#include <atomic>
+#include <memory>
 
 #include "device/line_engine.h"
 
-bool settleEngines() {
+bool settleEngines(bool allEvents) {
+    return LineEngine::settle(allEvents);
+}
+
+void inWindowThread(const std::function<void()>& fn) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [fn, done] {
+            fn();
+            *done = true;
+        },
+        Qt::QueuedConnection);
     QElapsedTimer elapsed;
     elapsed.start();
-    while (elapsed.elapsed() < 60'000) {
-        QCoreApplication::processEvents();
-        if (!LineEngine::allIdle()) {
-            LineEngine::waitForActivity(5);
-            continue;
-        }
-        // What the last jobs showed and what follows them was posted before they counted as
-        // done; it runs now. Settled when that gave no engine anything new.
-        const quint64 before = LineEngine::activity();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        if (LineEngine::activity() == before && LineEngine::allIdle()) {
-            return true;
-        }
+    while (!*done && elapsed.elapsed() < 10'000) {
+        QThread::yieldCurrentThread();
     }
-    return false;
 }

@@ -1,8 +1,13 @@
 #pragma once
 
-// Runs the window's thread until every line engine has nothing left to do: each job given has
-// run, its questions were answered (by the scripted prompter) and what it showed and what
-// follows it have run here, including further jobs those gave. Tests that drove a window
-// synchronously call this where they used to read the wire at once; it never sleeps a fixed
-// time. False when the engines were still busy after a generous bound.
-bool settleEngines();
+#include <functional>
+
+// LineEngine::settle: tests that drove a window synchronously call this where they used to read
+// the wire at once; it never sleeps a fixed time. Without allEvents no timer fires: a window
+// ticks only when its test says so.
+bool settleEngines(bool allEvents = false);
+
+// From a job's thread (a hook of the simulated line): runs fn in the window's thread and waits
+// until it has run there, as input the window handled between two exchanges. The window's
+// thread must be settling meanwhile.
+void inWindowThread(const std::function<void()>& fn);

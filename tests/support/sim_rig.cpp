@@ -1,5 +1,7 @@
 #include "support/sim_rig.h"
 
+#include "support/engine_settle.h"
+
 SimRig::SimRig() = default;
 
 SimDevice& SimRig::addDevice(int port, int id, int baud) {
@@ -12,6 +14,7 @@ WindowServices SimRig::services() {
 }
 
 QStringList SimRig::takeLines(int port) {
+    settleEngines();
     const QStringList lines = hub.lines(port);
     hub.clearLines();
     return lines;

@@ -39,7 +39,7 @@ struct SimRig {
     SimDevice& addDevice(int port, int id, int baud = 9600);
 
     WindowServices services();
-    // Lines written so far (without CR), then forgets them.
+    // Lines written so far (without CR), once the line engines have settled; then forgets them.
     QStringList takeLines(int port = 0);
 
     SimHub hub;

@@ -17,6 +17,7 @@ class TerminalHandoverTest : public MainFormTest {
     void openTerminal(const std::function<void(TerminalForm&)>& script) {
         rig.modal.scripts.append([script](QDialog& d) { script(dynamic_cast<TerminalForm&>(d)); });
         form->ManualTerminal->click();
+        settleEngines();
     }
     static void enter(TerminalForm& t, const QString& line) {
         QTest::keyClicks(t.SendText, line);
@@ -35,7 +36,7 @@ TEST_F(TerminalHandoverTest, TheTerminalHasThePortWhileItIsOpen) {
                   QStringList({"05", "9600", "1"}));
         EXPECT_TRUE(v.ComPortStatus && !v.ComStatus);  // the device's state is not handed over
         EXPECT_TRUE(form->session().PausePolling);
-        EXPECT_FALSE(form->session().port().isOpen());
+        EXPECT_FALSE(form->session().portOpen);
         enter(t, "VER");
         form->Timer1_Timer();      // the main window's timer fires meanwhile
         t.DeviceID->setText("6");  // the terminal's own ID box; the main window keeps its ID
@@ -45,11 +46,13 @@ TEST_F(TerminalHandoverTest, TheTerminalHasThePortWhileItIsOpen) {
         EXPECT_EQ(t.logText(), ">@05VER\r\n<V340\r\n>@06ID\r\n<Stepvane-CAN\r\n");
     });
     EXPECT_EQ(rig.modal.shownCount, 1);
-    EXPECT_TRUE(form->session().port().isOpen() && form->Timer1->isActive());
+    EXPECT_TRUE(form->session().portOpen && form->Timer1->isActive());
     EXPECT_FALSE(form->session().PausePolling || form->session().busy);
     EXPECT_EQ(values().ComAddress, "05");
     EXPECT_TRUE(rig.prompter.shown.isEmpty());
-    EXPECT_EQ(form->session().SendReceive("VER"), "V340");
+    QString version;
+    onLine([&version](MainLine& m) { version = m.SendReceive("VER"); });
+    EXPECT_EQ(version, "V340");
     EXPECT_EQ(rig.takeLines(), QStringList{"@05VER"});
 
     openTerminal([&](TerminalForm& t) {
@@ -71,7 +74,7 @@ TEST_F(TerminalHandoverTest, AClosedMainPortStaysClosed) {
     });
     EXPECT_EQ(rig.modal.shownCount, 1);
     EXPECT_EQ(rig.prompter.messages(), QStringList{"Communication port not open!"});
-    EXPECT_FALSE(form->session().port().isOpen() || form->session().PausePolling);
+    EXPECT_FALSE(form->session().portOpen || form->session().PausePolling);
     EXPECT_TRUE(rig.hub.lines().isEmpty() && rig.hub.open_.isEmpty());
 }
 

@@ -163,7 +163,7 @@ TEST(HandOverVanish, AnAdapterBackBeforeTheChildClosesIsTakenBack) {
     });
     EXPECT_EQ(r.rig.prompter.messages(), QStringList{kIoError});
     MainSession& s = r.form->session();
-    EXPECT_TRUE(s.values.ComPortStatus && s.values.ComStatus && s.port().isOpen() &&
+    EXPECT_TRUE(s.values.ComPortStatus && s.values.ComStatus && s.portOpen &&
                 r.form->Timer1->isActive() && !s.PausePolling);
     EXPECT_EQ(r.form->comm.ComStatusDisplay->text(), "Communication OK");
     r.tickAt(1);

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "connect/select_com_form.h"
+#include "support/engine_settle.h"
 
 VanishRig::VanishRig() : device(&rig.addDevice(1, 5)) {
     // While a message box is open its event loop lets the main window's timer fire.
@@ -32,14 +33,17 @@ MainControlForm& VanishRig::start(bool keepStartUpLines) {
 }
 
 void VanishRig::tickAt(int pollStep) {
-    form->session().PollStep = pollStep;
+    form->session().run([pollStep](MainLine& m) { m.cycle.pollStep = pollStep; });
+    settleEngines();
     form->Timer1_Timer();
+    settleEngines();
 }
 
 void VanishRig::pickDevice(const QString& id) {
     QComboBox* ids = form->comm.SelectedDeviceID;
     ids->setCurrentIndex(ids->findText(id));
     emit ids->activated(ids->currentIndex());
+    settleEngines();
 }
 
 void VanishRig::expectGivenUpThenReconnects(const QStringList& messages) {
@@ -54,7 +58,7 @@ void VanishRig::expectGivenUpThenReconnects(const QStringList& messages) {
               QStringList({"Invalid Port", "#808080", s.values.ComAddress, "???", "???", "0"}));
     EXPECT_TRUE(form->sync.SyncEqual->isChecked());
     EXPECT_FALSE(s.values.ComPortStatus || s.values.ComStatus || s.PausePolling ||
-                 form->Timer1->isActive() || s.port().isOpen());
+                 form->Timer1->isActive() || s.portOpen);
 
     const qsizetype said = rig.prompter.shown.size();
     rig.takeLines();
@@ -69,6 +73,7 @@ void VanishRig::expectGivenUpThenReconnects(const QStringList& messages) {
     EXPECT_EQ(rig.prompter.shown.size(), said);
 
     form->Command2->click();
+    settleEngines();
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_TRUE(rig.hub.open_.isEmpty());
