@@ -24,7 +24,7 @@ class ChartTest : public MainFormTest {
         form->control.abs->click();
         const StatusPanel& p = form->status;
         for (int i = 0; i < 400; ++i) {
-            form->Timer1_Timer();
+            tickOnce();
             if (i > 16 && p.Pos->text() == position && p.Stat->text() == "IDLE" &&
                 p.Speed->text() == "0") {
                 return;
@@ -62,7 +62,7 @@ TEST_F(ChartTest, EachTickPublishesWhatItShows) {
     form->control.abs->click();
     for (int tick = 0; tick < 48; ++tick) {
         const size_t before = samples.size();
-        form->Timer1_Timer();
+        tickOnce();
         ASSERT_EQ(samples.size(), before + 1) << "tick " << tick;
         const PollSample& s = samples.back();
         const StatusPanel& p = form->status;
@@ -80,8 +80,8 @@ TEST_F(ChartTest, EachTickPublishesWhatItShows) {
               samples.back().value(PollSample::Position));
     // A tick on which the device fell silent shows "0"s it never read: no sample.
     device->faults.silent = true;
-    form->Timer1_Timer();
-    form->Timer1_Timer();
+    tickOnce();
+    tickOnce();
     EXPECT_EQ(samples.size(), 48u);
 }
 
@@ -214,7 +214,7 @@ TEST_F(ChartTest, ARecordingHoldsEverySampleOfAMove) {
     form->Chart->click();
     form->chart->RecordChart->click();
     EXPECT_EQ(form->chart->RecordChart->text(), "Stop");
-    form->Timer1_Timer();
+    tickOnce();
     moveTo("-400");
     // Every row is in the file before the recording ends; Stop adds nothing.
     const QByteArray recorded = fileBytes(path);
@@ -241,7 +241,7 @@ TEST_F(ChartTest, ClosingTheWindowEndsARecordingWithItsFile) {
     rig.prompter.fileNames = {dir.filePath("run.csv")};
     form->chart->RecordChart->click();
     for (int i = 0; i < 3; ++i) {
-        form->Timer1_Timer();
+        tickOnce();
     }
     form->close();
     EXPECT_EQ(fileBytes(dir.filePath("run.csv")).count('\n'), 4);

@@ -41,8 +41,9 @@ class MainFormTest : public ::testing::Test {
     void setPollStep(int step) {
         onLine([step](MainLine& m) { m.cycle.pollStep = step; });
     }
-    // One polling tick, run to its end.
+    // One polling tick after the jobs given before it, run to its end.
     void tickOnce() {
+        settleEngines();
         form->Timer1_Timer();
         settleEngines();
     }

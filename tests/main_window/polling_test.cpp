@@ -6,7 +6,7 @@ class PollingTest : public MainFormTest {
   protected:
     // The commands sent by one tick, without their frame.
     QStringList tick() {
-        form->Timer1_Timer();
+        tickOnce();
         QStringList commands = rig.takeLines();
         for (QString& c : commands) {
             c.remove(0, 3);

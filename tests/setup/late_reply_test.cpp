@@ -5,6 +5,7 @@
 
 #include "main_window/main_control_form.h"
 #include "setup_rig.h"
+#include "support/engine_settle.h"
 
 namespace {
 
@@ -56,21 +57,26 @@ Session run(bool late) {
     MainControlForm m(rig.services());
     m.session().values = {"05", "9600", 1};
     m.load();
+    settleEngines();
     seen.startUp = checked({m.sync.SyncEqual, m.sync.SyncLessThan, m.sync.SyncGreaterThan});
     seen.startUp << m.sync.SyncPos->text() << m.comm.SelectedDeviceID->currentText();
 
     lateOnce("EX");
     for (int i = 0; i < 12; ++i) {
         m.Timer1_Timer();
+        settleEngines();
     }
     seen.polled = QStringList{m.status.Pos->text(), m.status.Enc->text(), m.comm.ID->text(),
                               m.comm.Version->text(), m.comm.ComStatusDisplay->text()};
 
     d.values["AR"] = "1";
-    m.session().PollStep = 1;  // "AR", "EX", "PX" only
-    m.Timer1_Timer();          // auto-response mode from now on
+    m.session().run([](MainLine& line) { line.cycle.pollStep = 1; });  // "AR", "EX", "PX" only
+    settleEngines();
+    m.Timer1_Timer();  // auto-response mode from now on
+    settleEngines();
     lateOnce("PX");
     m.Timer1_Timer();
+    settleEngines();
 
     QTemporaryDir dir;
     const QString path = dir.filePath("axis.par");
@@ -93,6 +99,7 @@ Session run(bool late) {
         seen.downloadKeptTheDevice = d.values == before;
     };
     m.Setup->click();
+    settleEngines();
     return seen;
 }
 

@@ -1,3 +1,4 @@
+#include "support/engine_settle.h"
 #include "vanish/vanish_rig.h"
 
 namespace {
@@ -54,7 +55,9 @@ TEST(PollingVanish, ATickEndsAtTheFailedLine) {
         SCOPED_TRACE(c.what);
         VanishRig r;
         r.start();
-        r.form->session().values.ComStatus = c.sent.first() != "ID";
+        const bool communicating = c.sent.first() != "ID";
+        r.form->session().run([communicating](MainLine& m) { m.values.ComStatus = communicating; });
+        settleEngines();
         r.vanishAfterLast(framed("05", c.sent));
         r.tickAt(c.step);
         EXPECT_EQ(r.rig.takeLines(), framed("05", c.sent));

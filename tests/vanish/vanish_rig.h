@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "main_window/main_control_form.h"
+#include "support/engine_settle.h"
 #include "support/sim_rig.h"
 
 // Device 05 at 9600 baud on COM1, a main window on it as the connection dialog starts it, and
@@ -35,6 +36,7 @@ struct VanishRig {
     void withChild(QAbstractButton* opener, Script script) {
         rig.modal.scripts.append([script](QDialog& d) { script(dynamic_cast<Window&>(d)); });
         opener->click();
+        settleEngines();
     }
 
     // The main window after a port failure: the messages in order, "Invalid Port" on grey, no
