@@ -15,6 +15,7 @@
 
 #include "bench_window.h"
 #include "e2e/sim_process.h"
+#include "link/qt_serial_port.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ void postClick(const Target& t) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    quietSerialNotifierWarnings();
     preferOffscreen();
     QApplication app(argc, argv);
     const int clicks = argc > 1 ? std::max(1, atoi(argv[1])) : 30;

@@ -18,6 +18,7 @@
 #include "counting_port.h"
 #include "e2e/sim_process.h"
 #include "lateness_probe.h"
+#include "link/qt_serial_port.h"
 #include "setup/setup_parameters.h"
 
 namespace {
@@ -319,6 +320,7 @@ bool report(const Case& c, const Measured& m) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    quietSerialNotifierWarnings();
     preferOffscreen();
     QApplication app(argc, argv);
     Options options;

@@ -11,6 +11,7 @@
 #include "counting_port.h"
 #include "e2e/sim_process.h"
 #include "files/whole_file.h"
+#include "link/qt_serial_port.h"
 #include "main_window/main_control_form.h"
 
 namespace {
@@ -109,6 +110,7 @@ std::optional<double> measure(int baud, const Options& options, bool chart) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    quietSerialNotifierWarnings();
     preferOffscreen();
     QApplication app(argc, argv);
     Options options;

@@ -11,6 +11,7 @@
 #include "bench_window.h"
 #include "counting_port.h"
 #include "e2e/sim_process.h"
+#include "link/qt_serial_port.h"
 #include "resident_memory.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -89,6 +90,7 @@ double pollAndWatch(int seconds, const LineCounts& counts, MemoryTrace& memory) 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    quietSerialNotifierWarnings();
     preferOffscreen();
     QApplication app(argc, argv);
     Options options;

@@ -9,6 +9,7 @@
 #include "widgets/window_services.h"
 
 int main(int argc, char* argv[]) {
+    quietSerialNotifierWarnings();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NVQ-CAN Setup"));
     // Ties the windows to the installed desktop entry (its icon in the task bar on Wayland).

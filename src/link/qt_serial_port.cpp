@@ -263,3 +263,25 @@ QString QtSerialPort::failureDescription() const {
     }
     return port_.errorString();
 }
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void dropNotifierWarning(QtMsgType type, const QMessageLogContext& context,
+                         const QString& message) {
+    if (type == QtWarningMsg &&
+        message == QLatin1String("QSocketNotifier: Can only be used with threads started with "
+                                 "QThread")) {
+        return;
+    }
+    if (previousHandler) {
+        previousHandler(type, context, message);
+    }
+}
+
+}  // namespace
+
+void quietSerialNotifierWarnings() {
+    previousHandler = qInstallMessageHandler(dropNotifierWarning);
+}

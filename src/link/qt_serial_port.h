@@ -41,3 +41,11 @@ class QtSerialPort : public SerialPort {
     int inputLength_ = 1;
     std::optional<OpenFailure> openFailure_;
 };
+
+// The windows use their ports from a line engine's thread, which runs no event loop: the port
+// is used through its blocking calls only, and its read and write notifiers are never needed.
+// Qt warns about each notifier made in such a thread; this drops exactly that warning from the
+// program's output and hands every other message on. (Giving the thread an event dispatcher
+// instead silences it too, but then the notifiers take part in reading, and replies were seen
+// to be missed under load.) Call once, at the start of main().
+void quietSerialNotifierWarnings();
