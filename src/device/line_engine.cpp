@@ -1,8 +1,9 @@
 #include "device/line_engine.h"
 
+#include "device/window_relay.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMetaObject>
 #include <chrono>
 #include <set>
 
@@ -30,23 +31,6 @@ void noteActivity() {
     e.activity.notify_all();
 }
 
-// Runs fn in the application's main thread unless context is gone by then. The windows that give
-// jobs live there; the application object outlives every engine, and the check happens in the
-// thread that destroys contexts, so it cannot race with their end.
-void relay(const QPointer<QObject>& context, std::function<void()> fn,
-           std::function<void()> ifGone = {}) {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [context, fn = std::move(fn), ifGone = std::move(ifGone)] {
-            if (context) {
-                fn();
-            } else if (ifGone) {
-                ifGone();
-            }
-        },
-        Qt::QueuedConnection);
-}
-
 }  // namespace
 
 LineEngine::Line::Line(LineEngine& engine, SerialPort& port) : engine_(engine), port_(port) {
@@ -60,7 +44,7 @@ ExchangeResult LineEngine::Line::exchange(const QString& address, const QString&
 
 void LineEngine::Line::show(std::function<void()> fn) {
     if (context_) {
-        relay(context_, std::move(fn));
+        relayToWindow(context_, std::move(fn));
         noteActivity();
     }
 }
@@ -82,7 +66,7 @@ void LineEngine::Line::waitFor(std::function<void()> fn) {
         }
         waiting->changed.notify_all();
     };
-    relay(
+    relayToWindow(
         context_,
         [fn = std::move(fn), end] {
             fn();
@@ -108,8 +92,10 @@ void LineEngine::Line::waitFor(std::function<void()> fn) {
 // A plain thread rather than a QThread: the engine needs no event loop (a job waits on the line,
 // not on events), and its start and end are then ones ThreadSanitizer sees. Qt takes the thread
 // on as its own the first time a Qt object is made in it.
-LineEngine::LineEngine(std::function<std::unique_ptr<SerialPort>()> makePort)
-    : thread_([this, makePort = std::move(makePort)] { run(makePort); }) {
+LineEngine::LineEngine(std::function<std::unique_ptr<SerialPort>()> makePort) {
+    // The receiver of what jobs hand to the window's thread exists before any job runs.
+    prepareWindowRelay();
+    thread_ = std::thread([this, makePort = std::move(makePort)] { run(makePort); });
     const std::lock_guard lock(engines().mutex);
     engines().alive.insert(this);
 }
@@ -332,6 +318,6 @@ void LineEngine::sendDueStop(Line& line) {
 
 void LineEngine::finish(Entry& entry) {
     if (entry.done && entry.context) {
-        relay(entry.context, std::move(entry.done));
+        relayToWindow(entry.context, std::move(entry.done));
     }
 }

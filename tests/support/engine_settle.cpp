@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "device/line_engine.h"
+#include "device/window_relay.h"
 
 bool settleEngines(bool allEvents) {
     return LineEngine::settle(allEvents);
@@ -14,13 +15,10 @@ bool settleEngines(bool allEvents) {
 
 void inWindowThread(const std::function<void()>& fn) {
     auto done = std::make_shared<std::atomic<bool>>(false);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [fn, done] {
-            fn();
-            *done = true;
-        },
-        Qt::QueuedConnection);
+    relayToWindow(QCoreApplication::instance(), [fn, done] {
+        fn();
+        *done = true;
+    });
     QElapsedTimer elapsed;
     elapsed.start();
     while (!*done && elapsed.elapsed() < 10'000) {
