@@ -246,6 +246,9 @@ TEST_F(TerminalFormTest, TheWindowRunsItsEventsWhileALineWaits) {
     open();
     device->faults.silent = true;
     held.arm("@01PX");
+    type("PX");
+    ASSERT_TRUE(held.waitUntilHeld());
+    // The hold ends only when this timer fires, or at its bound.
     bool fired = false;
     QString shown;
     QTimer::singleShot(10, form.get(), [&] {
@@ -253,7 +256,6 @@ TEST_F(TerminalFormTest, TheWindowRunsItsEventsWhileALineWaits) {
         shown = form->Pad->toPlainText();
         held.release();
     });
-    type("PX");
     EXPECT_TRUE(QTest::qWaitFor([&] { return fired; }, HeldLine::kBoundMs * 2));
     EXPECT_TRUE(held.endedInTime()) << "the timer fired only after the line";
     EXPECT_EQ(shown, ">@01PX\n");
