@@ -6,9 +6,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "device/log_batch.h"
 #include "device/terminal_line.h"
 #include "files/terminal_text_file.h"
 #include "link/messages.h"
+#include "widgets/job_prompter.h"
 #include "widgets/prompter.h"
 #include "widgets/ui_helpers.h"
 
@@ -35,8 +37,8 @@ TerminalForm::TerminalForm(const WindowServices& services, QWidget* parent)
       Command2(named<QPushButton>("Command2", QStringLiteral("Save"))),
       Close(named<QPushButton>("Close", QStringLiteral("Close"))),
       services_(services),
-      MSComm1(services.makePort()),
-      log_(Pad) {
+      log_(Pad),
+      engine_(std::make_unique<LineEngine>(services.makePort)) {
     setObjectName(QStringLiteral("TerminalForm"));
     setWindowTitle(QStringLiteral("Terminal"));
     buildLayout();
@@ -95,15 +97,23 @@ void TerminalForm::onLoad() {
         services_.prompter->info(QStringLiteral("Communication port not open!"));
         return;
     }
-    try {
-        openPort(*MSComm1, values.ComPortNumber, values.Baudrate);
-    } catch (const PortError& e) {
-        // This window's own copy: every line then answers "Com Port Error" instead of failing.
-        values.ComPortStatus = false;
-        services_.prompter->info(
-            withOpenFailureHelp(kCommunicationError + e.description(), *MSComm1));
-    }
+    engine_->post(openJob(values.ComPortNumber, values.Baudrate), this);
     SendText->setFocus();
+}
+
+LineEngine::Job TerminalForm::openJob(int portNumber, const QString& baudrate) {
+    return [this, portNumber, baudrate](LineEngine::Line& line) {
+        try {
+            openPort(line.port(), portNumber, baudrate);
+            linePortOpen_ = true;
+        } catch (const PortError& e) {
+            const QString message =
+                withOpenFailureHelp(kCommunicationError + e.description(), line.port());
+            // This window's own copy: every line then answers "Com Port Error" instead of failing.
+            line.show([this] { values.ComPortStatus = false; });
+            JobPrompter(line, *services_.prompter).info(message);
+        }
+    };
 }
 
 void TerminalForm::changeEvent(QEvent* event) {
@@ -135,12 +145,26 @@ void TerminalForm::SendText_Enter() {
         return;
     }
     SendText->clear();
-    const auto failure = sendTerminalLine(*MSComm1, values.ComPortStatus, DeviceID->text(), command,
-                                          [this](const QString& text) { log_.append(text); });
-    log_.showEnd();
-    if (failure) {
-        services_.prompter->info(kCommunicationError + *failure);
+    if (engine_) {
+        // The boxes as they are now: a line typed while another waits goes out as typed.
+        engine_->post(lineJob(DeviceID->text(), command), this);
     }
+}
+
+LineEngine::Job TerminalForm::lineJob(const QString& idText, const QString& command) {
+    return [this, idText, command](LineEngine::Line& line) {
+        // The batches go by the line's clock, read here in the engine's thread: a simulated line
+        // advances it in this thread as it reads.
+        LogBatch batch(
+            [this, &line](const QString& text) { line.show([this, text] { log_.append(text); }); },
+            services_.clockMs);
+        const auto failure = sendTerminalLine(line.port(), linePortOpen_, idText, command,
+                                              [&batch](const QString& piece) { batch.add(piece); });
+        batch.flush();
+        if (failure) {
+            JobPrompter(line, *services_.prompter).info(kCommunicationError + *failure);
+        }
+    };
 }
 
 void TerminalForm::Command2_Click() {
@@ -169,13 +193,8 @@ void TerminalForm::onUnload() {
     closePort();
 }
 
+// The line under way ends first; the lines typed behind it are dropped. The engine closes the
+// port before it returns, so that the opener can take the port back at once.
 void TerminalForm::closePort() {
-    if (!MSComm1->isOpen()) {
-        return;
-    }
-    try {
-        MSComm1->close();
-    } catch (const PortError&) {
-        // The port is gone already; nothing to release.
-    }
+    engine_.reset();
 }

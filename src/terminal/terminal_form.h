@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <memory>
 
+#include "device/line_engine.h"
 #include "link/connection_values.h"
 #include "terminal/log_view.h"
 #include "widgets/device_window.h"
@@ -14,6 +15,8 @@
 // The terminal window: raw command lines for any device ID, each line sent and each reply
 // received kept in a log that can be saved. The opener sets the connection values before showing
 // it; the window opens the port itself when it is first shown and closes it when it is closed.
+// The port lives in the window's line engine: opening it and each line typed are jobs, run in the
+// order given while the window stays free; the log and the messages come back to it.
 class TerminalForm : public DeviceWindow {
     Q_OBJECT
   public:
@@ -49,8 +52,13 @@ class TerminalForm : public DeviceWindow {
     void SendText_Enter();
     void Command2_Click();
     void closePort();
+    LineEngine::Job openJob(int portNumber, const QString& baudrate);
+    LineEngine::Job lineJob(const QString& idText, const QString& command);
 
     WindowServices services_;
-    std::unique_ptr<SerialPort> MSComm1;
     LogView log_;
+    // Whether the port opened: read and written by the jobs only, in the engine's thread.
+    bool linePortOpen_ = false;
+    // Last, so that it ends first: its jobs use the members above.
+    std::unique_ptr<LineEngine> engine_;
 };

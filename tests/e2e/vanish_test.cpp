@@ -7,6 +7,7 @@
 #include "e2e/e2e_rig.h"
 #include "main_window/main_control_form.h"
 #include "setup/setup_parameters.h"
+#include "support/engine_settle.h"
 #include "terminal/terminal_form.h"
 
 namespace {
@@ -103,6 +104,7 @@ TEST(RealVanish, DuringStartUpPollingAndChildWindows) {
                 clock.start();
                 enter(terminal->SendText, "VER");
                 enter(terminal->SendText, "PX");
+                EXPECT_TRUE(settleEngines());
                 EXPECT_LT(clock.elapsed(), 1000);  // the dead line is noticed at once
                 EXPECT_EQ(terminal->logText(), ">@05VER\r\n<\r\n>@05PX\r\n");
             } else if (c.opens == kSetupAndDown) {

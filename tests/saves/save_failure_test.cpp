@@ -16,6 +16,7 @@
 #include "saved_files.h"
 #include "setup/parameter_file_commands.h"
 #include "setup/setup_rig.h"
+#include "support/engine_settle.h"
 #include "support/file_faults.h"
 #include "terminal/terminal_form.h"
 
@@ -120,6 +121,7 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
         form.load();
         QTest::keyClicks(form.SendText, "VER");
         QTest::keyClick(form.SendText, Qt::Key_Return);
+        EXPECT_TRUE(settleEngines());  // the line and its answer are in the log
         return clickSave(form.Command2, path);
     }
 

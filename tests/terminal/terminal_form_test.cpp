@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include "device/line_engine.h"
 #include "device/terminal_line.h"
 #include "files/terminal_text_file.h"
+#include "support/engine_settle.h"
 #include "support/file_faults.h"
+#include "support/held_line.h"
 #include "support/sim_rig.h"
 #include "terminal/terminal_form.h"
 
@@ -15,9 +19,10 @@ namespace {
 class TerminalFormTest : public ::testing::Test {
   protected:
     TerminalFormTest() : device(&rig.addDevice(1, 1)) { TerminalForm::PreviousCommand.clear(); }
+    ~TerminalFormTest() override { held.release(); }
 
-    // Opens the window as the main window hands it over: device 01 on the open COM1 at 9600.
-    TerminalForm& open(const ConnectionValues& values = {"01", "9600", 1, true, false}) {
+    // Shows the window as the main window hands it over: device 01 on the open COM1 at 9600.
+    TerminalForm& show(const ConnectionValues& values = {"01", "9600", 1, true, false}) {
         form.reset();
         form = std::make_unique<TerminalForm>(rig.services());
         form->values = values;
@@ -25,12 +30,25 @@ class TerminalFormTest : public ::testing::Test {
         form->load();
         return *form;
     }
+    // The same, returning once the port is open.
+    TerminalForm& open(const ConnectionValues& values = {"01", "9600", 1, true, false}) {
+        show(values);
+        EXPECT_TRUE(settleEngines());
+        return *form;
+    }
+    // Types a line and presses Enter, as fast as a user can: nothing waits for the line.
+    void type(const QString& line) {
+        QTest::keyClicks(form->SendText, line);
+        QTest::keyClick(form->SendText, Qt::Key_Return);
+    }
 
-    // Types a line and presses Enter; returns the line's time on the simulated clock, in ms.
+    // Types a line and presses Enter; returns the line's time on the simulated clock, in ms, once
+    // its job has run and the window shows what it logged.
     qint64 enter(const QString& line) {
         QTest::keyClicks(form->SendText, line);
         const qint64 start = rig.hub.nowUs();
         QTest::keyClick(form->SendText, Qt::Key_Return);
+        EXPECT_TRUE(settleEngines());
         return (rig.hub.nowUs() - start) / 1000;
     }
     QString recall() {
@@ -40,6 +58,7 @@ class TerminalFormTest : public ::testing::Test {
 
     SimRig rig;
     SimDevice* device;
+    HeldLine held{rig.hub};  // ends after the window, whose line it may hold
     std::unique_ptr<TerminalForm> form;
 };
 
@@ -157,7 +176,6 @@ struct PaintRecorder : QObject {
 
 TEST_F(TerminalFormTest, ALongReplyIsSeenGrowing) {
     open();
-    form->log().clockMs = [this] { return rig.hub.nowMs(); };
     rig.hub.pacing = true;  // 400 characters take about 420 ms at 9600 baud
     device->faults.rawReplies = {QByteArray(400, 'a') + "\r"};
     QCoreApplication::processEvents();  // the window is on the screen: paints reach it
@@ -189,6 +207,143 @@ TEST_F(TerminalFormTest, SavesTheLogAsTheUserNamesIt) {
         EXPECT_EQ(rig.prompter.messages(), messages);
         EXPECT_EQ(fileBytes(path), file);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), file == "<none>" ? 0 : 1);
+    }
+}
+
+// Lines typed while a slow device still answers the first: each goes out whole, in the order
+// typed, to the ID the box held when Enter was pressed, and the log shows each once with its
+// answer.
+TEST_F(TerminalFormTest, LinesTypedWhileTheDeviceAnswersGoOutInOrder) {
+    rig.hub.bus(1)->addDevice(2);
+    open();
+    device->faults.replyDelayMs = 60;
+    held.arm("@01VER");
+    type("VER");
+    ASSERT_TRUE(held.waitUntilHeld());
+    form->DeviceID->setText("2");
+    type("ID");
+    form->DeviceID->setText("01");
+    type("PX");
+    type("VER");
+    EXPECT_EQ(form->SendText->text(), "");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->logText(), ">@01VER\r\n");  // the first line is on its way
+    held.release();
+    ASSERT_TRUE(settleEngines());
+    EXPECT_TRUE(held.endedInTime()) << "Enter waited for the device";
+    EXPECT_EQ(rig.takeLines(), QStringList({"@01VER", "@02ID", "@01PX", "@01VER"}));
+    const QString log =
+        ">@01VER\r\n<V340\r\n>@02ID\r\n<Stepvane-CAN\r\n>@01PX\r\n<0\r\n>@01VER\r\n<V340\r\n";
+    EXPECT_EQ(form->logText(), log);
+    EXPECT_EQ(form->Pad->toPlainText(), QString(log).replace("\r\n", "\n"));
+    EXPECT_TRUE(rig.prompter.shown.isEmpty());
+    EXPECT_EQ(recall(), "VER");
+}
+
+// While a line waits for a device that says nothing, the window runs its events: a timer fires
+// and finds the line shown as sent.
+TEST_F(TerminalFormTest, TheWindowRunsItsEventsWhileALineWaits) {
+    open();
+    device->faults.silent = true;
+    held.arm("@01PX");
+    type("PX");
+    ASSERT_TRUE(held.waitUntilHeld());
+    // The hold ends only when this timer fires, or at its bound.
+    bool fired = false;
+    QString shown;
+    QTimer::singleShot(10, form.get(), [&] {
+        fired = true;
+        shown = form->Pad->toPlainText();
+        held.release();
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fired; }, HeldLine::kBoundMs * 2));
+    EXPECT_TRUE(held.endedInTime()) << "the timer fired only after the line";
+    EXPECT_EQ(shown, ">@01PX\n");
+    ASSERT_TRUE(settleEngines());
+    EXPECT_EQ(form->logText(), ">@01PX\r\n<NO REPLY!\r\n");
+}
+
+// A message stays in its place: what was typed while it is coming goes out only once the user
+// has read it, as when the window waited on the line.
+TEST_F(TerminalFormTest, AMessageComesBeforeTheLinesTypedAfterItsCause) {
+    const struct {
+        const char* what;
+        int port;         // the port the window is handed; there is no COM3
+        QString firstId;  // the ID box at the first line; none: no first line
+        QString message;
+        QStringList wire;
+        QString log;
+    } cases[] = {
+        {"the port does not open",
+         3,
+         {},
+         "Communication Error! No such file or directory",
+         {},
+         ">@01PX\r\n<Com Port Error\r\n"},
+        {"an ID that is no number",
+         1,
+         "ab",
+         "Communication Error! Device ID \"ab\" is not a whole number from -32768 to 32767",
+         {"@01PX"},
+         ">@01PX\r\n<0\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig.prompter.clear();
+        rig.hub.clearLines();
+        QStringList seenMeanwhile;  // the log and the wire while the message is open
+        rig.prompter.whileShowing = [&] {
+            seenMeanwhile = {form->logText(), rig.hub.lines().join(",")};
+        };
+        show({"01", "9600", c.port, true, false});
+        if (!c.firstId.isEmpty()) {
+            form->DeviceID->setText(c.firstId);
+            type("VER");
+            form->DeviceID->setText("01");
+        }
+        type("PX");
+        ASSERT_TRUE(settleEngines());
+        rig.prompter.whileShowing = nullptr;
+        EXPECT_EQ(rig.prompter.messages(), QStringList{c.message});
+        EXPECT_EQ(seenMeanwhile, QStringList({"", ""}));
+        EXPECT_EQ(rig.hub.lines(), c.wire);
+        EXPECT_EQ(form->logText(), c.log);
+        EXPECT_EQ(form->values.ComPortStatus, c.port == 1);
+    }
+}
+
+// Closing the window while a line waits on the device: the line ends (its answer read), the lines
+// typed behind it are dropped, the port is closed when the close returns, and nothing the line
+// showed reaches a window that is gone. The hold ends once the window starts closing.
+TEST_F(TerminalFormTest, ClosingWhileALineRunsEndsItAndReleasesThePort) {
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        {"Close", [&] { form->Close->click(); }},
+        {"the frame", [&] { form->close(); }},
+        {"the window deleted", [&] { form.reset(); }},
+    };
+    for (const auto& [way, closeIt] : ways) {
+        SCOPED_TRACE(way);
+        open();
+        rig.hub.clearLines();
+        held.arm("@01VER", [] { return LineEngine::allIdle(); });
+        type("VER");
+        ASSERT_TRUE(held.waitUntilHeld());
+        type("PX");
+        type("ID");
+        closeIt();
+        EXPECT_TRUE(held.endedInTime()) << "the close came after the line";
+        EXPECT_TRUE(rig.hub.open_.isEmpty());
+        EXPECT_EQ(rig.takeLines(), QStringList{"@01VER"});
+        ASSERT_TRUE(settleEngines());
+        if (form) {
+            EXPECT_FALSE(form->isVisible());
+            EXPECT_EQ(form->logText(), ">@01VER\r\n<V340\r\n");
+            type("EX");  // a window that is closed sends nothing
+            ASSERT_TRUE(settleEngines());
+            EXPECT_TRUE(rig.hub.lines().isEmpty());
+        }
+        EXPECT_TRUE(rig.prompter.shown.isEmpty());
+        rig.hub.afterLine = nullptr;
     }
 }
 

@@ -1,6 +1,9 @@
 #include <QTest>
 
+#include "device/line_engine.h"
 #include "main_window/main_form_fixture.h"
+#include "support/engine_settle.h"
+#include "support/held_line.h"
 #include "terminal/terminal_form.h"
 
 namespace {
@@ -42,6 +45,7 @@ TEST_F(TerminalHandoverTest, TheTerminalHasThePortWhileItIsOpen) {
         t.DeviceID->setText("6");  // the terminal's own ID box; the main window keeps its ID
         enter(t, "ID");
         form->Timer1_Timer();
+        EXPECT_TRUE(settleEngines());
         EXPECT_EQ(rig.takeLines(), QStringList({"@05VER", "@06ID"}));
         EXPECT_EQ(t.logText(), ">@05VER\r\n<V340\r\n>@06ID\r\n<Stepvane-CAN\r\n");
     });
@@ -70,12 +74,34 @@ TEST_F(TerminalHandoverTest, AClosedMainPortStaysClosed) {
     openTerminal([&](TerminalForm& t) {
         enter(t, "PX");
         enter(t, "VER");
+        EXPECT_TRUE(settleEngines());
         EXPECT_EQ(t.logText(), ">@05PX\r\n<Com Port Error\r\n>@05VER\r\n<Com Port Error\r\n");
     });
     EXPECT_EQ(rig.modal.shownCount, 1);
     EXPECT_EQ(rig.prompter.messages(), QStringList{"Communication port not open!"});
     EXPECT_FALSE(form->session().portOpen || form->session().PausePolling);
     EXPECT_TRUE(rig.hub.lines().isEmpty() && rig.hub.open_.isEmpty());
+}
+
+// The terminal closed while its line waits on the device: the line ends, the terminal's port is
+// closed by the time the main window takes it back, and the main window polls on.
+TEST_F(TerminalHandoverTest, ClosingWhileALineRunsHandsThePortBack) {
+    start();
+    rig.takeLines();
+    HeldLine held(rig.hub);
+    held.arm("@05VER", [] { return LineEngine::allIdle(); });
+    openTerminal([&](TerminalForm& t) {
+        EXPECT_TRUE(settleEngines());
+        enter(t, "VER");
+        EXPECT_TRUE(held.waitUntilHeld());
+        enter(t, "PX");
+    });
+    EXPECT_TRUE(held.endedInTime()) << "the terminal closed after its line";
+    EXPECT_EQ(rig.takeLines(), QStringList{"@05VER"});
+    EXPECT_TRUE(form->session().port().isOpen() && form->Timer1->isActive());
+    EXPECT_FALSE(form->session().PausePolling || form->session().busy);
+    EXPECT_TRUE(rig.prompter.shown.isEmpty());
+    EXPECT_EQ(form->session().SendReceive("VER"), "V340");
 }
 
 }  // namespace

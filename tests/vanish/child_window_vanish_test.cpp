@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "setup/setup_rig.h"
+#include "support/engine_settle.h"
 #include "terminal/terminal_form.h"
 #include "vanish/vanish_rig.h"
 
@@ -90,9 +91,11 @@ TEST(TerminalVanish, ALineEndsAtTheFailureAndTheLogKeepsItsLines) {
         VanishRig r;
         r.start();
         r.withChild<TerminalForm>(r.form->ManualTerminal, [&](TerminalForm& t) {
+            EXPECT_TRUE(settleEngines());  // the window has opened its port
             r.vanishAfterLast(c.sent);
             enter(t.SendText, c.command);
             enter(t.SendText, "PX");
+            EXPECT_TRUE(settleEngines());
             EXPECT_EQ(r.rig.takeLines(), c.sent);
             EXPECT_EQ(t.logText(), c.log + ">@05PX\r\n");
         });
@@ -142,6 +145,7 @@ TEST(HandOverVanish, TheMainWindowCannotTakeThePortBack) {
         r.withChild<QDialog>(c.setup ? r.form->Setup : r.form->ManualTerminal, [&](QDialog&) {
             EXPECT_TRUE(r.form->session().PausePolling);
             // The upload of the setup window is the only traffic while a child is open.
+            EXPECT_TRUE(settleEngines());
             EXPECT_EQ(r.rig.takeLines().size(), c.setup && !c.goneBefore ? 24 : 0);
             r.rig.hub.vanish(1);
         });
@@ -157,8 +161,10 @@ TEST(HandOverVanish, AnAdapterBackBeforeTheChildClosesIsTakenBack) {
     VanishRig r;
     r.start();
     r.withChild<TerminalForm>(r.form->ManualTerminal, [&](TerminalForm& t) {
+        EXPECT_TRUE(settleEngines());  // the window has opened its port
         r.rig.hub.vanish(1);
         enter(t.SendText, "VER");
+        EXPECT_TRUE(settleEngines());  // the line meets the unplugged adapter
         r.rig.hub.restore(1);
     });
     EXPECT_EQ(r.rig.prompter.messages(), QStringList{kIoError});
