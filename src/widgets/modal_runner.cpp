@@ -13,7 +13,6 @@ void ScriptedModalRunner::showModal(QDialog& window) {
     if (!scripts.isEmpty()) {
         scripts.takeFirst()(window);
     }
-    LineEngine::settle();
     if (window.isVisible()) {
         window.close();
     }
