@@ -7,29 +7,8 @@
 #include "main_window/communication_panel.h"
 #include "main_window/main_session.h"
 #include "main_window/sync_panel.h"
+#include "monitor/identification.h"
 #include "widgets/prompter.h"
-
-QString firmwareWarning(const QString& version) {
-    const bool v322 = version == QLatin1String("V322");
-    const bool v319 = version == QLatin1String("V319");
-    const bool v315 = version == QLatin1String("V315");
-    if (!v322 && !v319 && !v315) {
-        return QString();
-    }
-    QStringList lines{
-        QStringLiteral("This is an older version of the NVQ-R-TB (%1).").arg(version),
-        QStringLiteral("The following operations are not compatible with the Main window of "
-                       "this software:"),
-        QStringLiteral(" - Deceleration entry field.")};
-    if (v319 || v315) {
-        lines << QStringLiteral(" - ABS and INC mode ('MM' command).");
-    }
-    if (v315) {
-        lines << QStringLiteral(" - Error Handling in Standalone.")
-              << QStringLiteral(" - Non-volatile variables.");
-    }
-    return lines.join(QLatin1Char('\r'));
-}
 
 Identification::Identification(CommunicationPanel& comm, SyncPanel& sync)
     : comm_(comm), sync_(sync) {}
@@ -53,75 +32,62 @@ bool Identification::startUp(MainLine& m) {
     return v.ComPortStatus;
 }
 
-// Start-up from "ID" to "DN". False when start-up must end: the port failed, or the device
-// answered something that cannot be used (then the port-unavailable path has run).
+// Start-up from "ID" to "DN", the device layer's sequence shown as it comes. False when start-up
+// must end: the port failed, or the device answered something that cannot be used (then the
+// port-unavailable path has run).
 bool Identification::identifyAndRead(MainLine& m) {
     ConnectionValues& v = m.values;
-    const QString identity = m.SendReceive(QStringLiteral("ID"));
-    if (!v.ComPortStatus) {
-        return false;
-    }
-    showId(m, identity);
-    if (identity != QLatin1String(kDeviceIdentity)) {
-        v.ComStatus = false;
-        m.show([this] { comm_.showNoCommunication(); });
-        m.prompter().info(QStringLiteral("No Communication with device!"));
-        selectDeviceId(m, v.ComAddress);
-        showUnknownDevice(m);
-        m.show([this] { sync_.reset(); });
-        return true;
-    }
-    showCommunicationOk(m);
-    const QString version = m.SendReceive(QStringLiteral("VER"));
-    if (!v.ComPortStatus) {
-        return false;  // the port failed: its path has shown "???"
-    }
-    showVersion(m, version);
-    if (!readSyncComparison(m) || !readSyncPosition(m) || !readSyncComparison(m)) {
-        return false;
-    }
-    const QString name = m.SendReceive(QStringLiteral("DN"));
-    if (!v.ComPortStatus) {
-        return false;
+    const auto send = [&m](const QString& command) {
+        ExchangeResult result;
+        result.text = m.SendReceive(command);
+        result.status = m.policy.lastAnswered()  ? ExchangeResult::Status::Reply
+                        : m.values.ComPortStatus ? ExchangeResult::Status::NoReply
+                                                 : ExchangeResult::Status::PortFailure;
+        return result;
+    };
+    const auto shown = [this, &m](const QString& command, const QString& reply) {
+        if (command == QLatin1String("ID")) {
+            showId(m, reply);
+            if (reply == QLatin1String(kDeviceIdentity)) {
+                showCommunicationOk(m);
+            }
+        } else if (command == QLatin1String("VER")) {
+            showVersion(m, reply);
+        } else if (command == QLatin1String("SYNC")) {
+            showComparison(m, *readInt32(reply));
+        } else if (command == QLatin1String("SYNP")) {
+            showSyncPosition(m, *readInt32(reply));
+        }
+        return m.values.ComPortStatus;
+    };
+    const StartUpIdentification who = identifyForStartUp(send, shown);
+    switch (who.end) {
+        case StartUpIdentification::End::PortFailed:
+            return false;  // the port failed: its path has shown "???"
+        case StartUpIdentification::End::Unusable:
+            m.policy.portUnavailable();
+            return false;
+        case StartUpIdentification::End::OtherDevice:
+            v.ComStatus = false;
+            m.show([this] { comm_.showNoCommunication(); });
+            m.prompter().info(QStringLiteral("No Communication with device!"));
+            selectDeviceId(m, v.ComAddress);
+            showUnknownDevice(m);
+            m.show([this] { sync_.reset(); });
+            return true;
+        case StartUpIdentification::End::Identified:
+            break;
     }
     // The name counts whenever "DN" itself was answered, also after an earlier command of the
     // start-up went unanswered. A silent "DN" names no device: the list shows the ID in use, and
     // polling re-identifies.
-    if (!m.policy.lastAnswered()) {
+    if (!who.nameAnswered) {
         selectDeviceId(m, v.ComAddress);
-    } else if (!selectDeviceId(m, name.mid(3, 5))) {
+    } else if (!selectDeviceId(m, who.name.mid(3, 5))) {
         m.policy.portUnavailable();
         return false;
     }
     return v.ComPortStatus;
-}
-
-bool Identification::readSyncComparison(MainLine& m) {
-    const QString reply = m.SendReceive(QStringLiteral("SYNC"));
-    if (!m.values.ComPortStatus) {
-        return false;
-    }
-    const auto code = readInt32(reply);
-    if (!code) {
-        m.policy.portUnavailable();
-        return false;
-    }
-    showComparison(m, *code);
-    return true;
-}
-
-bool Identification::readSyncPosition(MainLine& m) {
-    const QString reply = m.SendReceive(QStringLiteral("SYNP"));
-    if (!m.values.ComPortStatus) {
-        return false;
-    }
-    const auto position = readInt32(reply);
-    if (!position) {
-        m.policy.portUnavailable();
-        return false;
-    }
-    showSyncPosition(m, *position);
-    return true;
 }
 
 void Identification::SelectedDeviceID_Click(MainLine& m, const QString& id) {

@@ -33,8 +33,6 @@ class Identification {
 
   private:
     bool identifyAndRead(MainLine& m);
-    bool readSyncComparison(MainLine& m);
-    bool readSyncPosition(MainLine& m);
     void lostDevice(MainLine& m);
     void showId(MainLine& m, const QString& text);
     void showVersion(MainLine& m, const QString& text);
@@ -46,6 +44,3 @@ class Identification {
     CommunicationPanel& comm_;
     SyncPanel& sync_;
 };
-
-// The compatibility warning for older firmware, or an empty text when there is none.
-QString firmwareWarning(const QString& version);

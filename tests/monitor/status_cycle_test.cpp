@@ -127,4 +127,75 @@ TEST_F(StatusCycleTest, IdentificationAndReadAll) {
     EXPECT_EQ(cycle.pollStep, 1);
 }
 
+// The main window's start-up sequence: where it ends for each kind of answer, what it hands on
+// as it goes, and what it asked.
+TEST(StartUpIdentification, EndsWhereTheAnswersSay) {
+    using End = StartUpIdentification::End;
+    using S = ExchangeResult::Status;
+    const QStringList all = {"ID", "VER", "SYNC", "SYNP", "SYNC", "DN"};
+    const struct {
+        const char* what;
+        QMap<QString, ExchangeResult> answers;  // by command; the rest answer "1"
+        End end;
+        QStringList asked;
+        QStringList handedOn;
+        bool nameAnswered;
+    } cases[] = {
+        {"identified",
+         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"DN", {S::Reply, "KRB05"}}},
+         End::Identified,
+         all,
+         all.mid(0, 5),
+         true},
+        {"another device",
+         {{"ID", {S::Reply, "Stepvane-R-TB"}}},
+         End::OtherDevice,
+         {"ID"},
+         {"ID"},
+         false},
+        {"a silent device's 0",
+         {{"ID", {S::NoReply, "0"}}},
+         End::OtherDevice,
+         {"ID"},
+         {"ID"},
+         false},
+        {"no sync position",
+         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"SYNP", {S::Reply, "?"}}},
+         End::Unusable,
+         all.mid(0, 4),
+         all.mid(0, 3),
+         false},
+        {"the line fails",
+         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"SYNC", {S::PortFailure, ""}}},
+         End::PortFailed,
+         all.mid(0, 3),
+         all.mid(0, 2),
+         false},
+        {"a silent name",
+         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"DN", {S::NoReply, "0"}}},
+         End::Identified,
+         all,
+         all.mid(0, 5),
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList asked;
+        QStringList handedOn;
+        const StartUpIdentification who = identifyForStartUp(
+            [&](const QString& command) {
+                asked << command;
+                return c.answers.value(command, {S::Reply, "1"});
+            },
+            [&](const QString& command, const QString&) {
+                handedOn << command;
+                return true;
+            });
+        EXPECT_EQ(who.end, c.end);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(handedOn, c.handedOn);
+        EXPECT_EQ(who.nameAnswered, c.nameAnswered);
+    }
+}
+
 }  // namespace
