@@ -3,7 +3,6 @@
 #include <QScopedValueRollback>
 
 #include "setup/setup_controls.h"
-#include "widgets/prompter.h"
 
 namespace {
 
@@ -63,27 +62,29 @@ void showParameterSet(const ParameterSet& s, SetupControls& c) {
     c.comm.RT->setChecked(s.RT);
 }
 
-void WindowReporter::tell(const QString& text) {
-    if (showSoFar_) {
-        showSoFar_();
-    }
+void JobReporter::tell(const QString& text) {
+    showSoFar();
     prompter_.info(text);
 }
 
-bool WindowReporter::confirm(const QString& text, const QString& title) {
-    if (showSoFar_) {
-        showSoFar_();
-    }
+bool JobReporter::confirm(const QString& text, const QString& title) {
+    showSoFar();
     return prompter_.ask(text, title);
 }
 
-void WindowReporter::runOn(SetupControls& controls,
-                           const std::function<void(ParameterSet&)>& operation) {
-    ParameterSet set = parameterSetFrom(controls);
+void JobReporter::showSoFar() {
+    if (showSoFar_) {
+        showSoFar_();
+    }
+}
+
+void JobReporter::runOn(ParameterSet& set, const std::function<void(ParameterSet&)>& operation,
+                        const Show& show) {
+    // Each display takes a copy: the set goes on changing in this thread.
+    const auto showNow = [this, &set, &show] { line_.show([show, set] { show(set); }); };
     {
-        QScopedValueRollback<std::function<void()>> showing(
-            showSoFar_, [&set, &controls] { showParameterSet(set, controls); });
+        const QScopedValueRollback<std::function<void()>> showing(showSoFar_, showNow);
         operation(set);
     }
-    showParameterSet(set, controls);
+    showNow();
 }

@@ -2,7 +2,6 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "device/flash_store.h"
@@ -34,8 +33,7 @@ SetupParameters::SetupParameters(const WindowServices& services, QWidget* parent
       SetSN(button("SetSN", "Store")),
       Close(button("Close", "Close")),
       services_(services),
-      reporter_(*services.prompter),
-      session_(services.makePort(), reporter_) {
+      engine_(std::make_unique<LineEngine>(services.makePort)) {
     setObjectName(QStringLiteral("SetupParameters"));
     setWindowTitle(QStringLiteral("Setup Parameters"));
     buildLayout();
@@ -77,8 +75,8 @@ void SetupParameters::buildLayout() {
     grid->addLayout(buttons, 1, 0, 1, 3);
 }
 
-// A press that comes while an operation waits on a message or a question (a screen reader's
-// press, a program's click()) runs after that operation, not inside it.
+// Every press is a job on the engine, so that a press made while an operation runs or waits on a
+// question acts after it, once, in the order the presses came.
 void SetupParameters::wireButtons() {
     const std::pair<QPushButton*, void (SetupParameters::*)()> presses[] = {
         {UploadPar, &SetupParameters::UploadPar_Click},
@@ -89,67 +87,104 @@ void SetupParameters::wireButtons() {
         {Close, &SetupParameters::Close_Click},
     };
     for (const auto& [button, handler] : presses) {
-        connect(button, &QPushButton::clicked, this, [this, handler = handler] {
-            presses_.press([this, handler] { (this->*handler)(); });
-        });
+        connect(button, &QPushButton::clicked, this, handler);
     }
 }
 
-void SetupParameters::Close_Click() {
-    close();
+void SetupParameters::post(LineEngine::Job job, std::function<void()> done) {
+    if (engine_) {
+        engine_->post(std::move(job), this, std::move(done));
+    }
+}
+
+DeviceSession& SetupParameters::session(LineEngine::Line& line) {
+    if (!session_) {
+        reporter_ = std::make_unique<JobReporter>(line, *services_.prompter);
+        session_ = std::make_unique<DeviceSession>(line.port(), line.state(), *reporter_);
+    }
+    return *session_;
+}
+
+void SetupParameters::handBack(LineEngine::Line& line) {
+    line.show([this, values = session_->values] { values_ = values; });
 }
 
 void SetupParameters::onLoad() {
-    presses_.press([this] { startUp(); });
-}
-
-void SetupParameters::startUp() {
-    if (values().ComPortStatus) {
-        openPort();
-    }
     controls.comm.fillLists();
     selectItem(controls.comm.baudCombo, QStringLiteral("9600"));
     selectItem(controls.comm.DeviceIDCombo, QStringLiteral("01"));
+    post([this, handed = values_](LineEngine::Line& line) {
+        DeviceSession& s = session(line);
+        s.values = handed;
+        if (s.values.ComPortStatus) {
+            openPort(s);
+        }
+        handBack(line);
+    });
     UploadPar_Click();
 }
 
-void SetupParameters::openPort() {
-    if (const auto failure = session_.openLine()) {
+void SetupParameters::openPort(DeviceSession& s) {
+    if (const auto failure = s.openLine()) {
         // The opener's port was open a moment ago; if ours cannot be, nothing here can reach the
         // device, and every operation says so.
-        values().ComPortStatus = false;
-        session_.tell(withOpenFailureHelp(kCommunicationError + *failure, session_.port()));
+        s.values.ComPortStatus = false;
+        s.tell(withOpenFailureHelp(kCommunicationError + *failure, s.port()));
     }
+}
+
+void SetupParameters::postOperation(Operation operation) {
+    post([this, pressed = parameterSetFrom(controls),
+          operation = std::move(operation)](LineEngine::Line& line) {
+        DeviceSession& s = session(line);
+        ParameterSet set = pressed;
+        reporter_->runOn(
+            set, [&](ParameterSet& on) { operation(s, on); },
+            [this](const ParameterSet& reached) { showParameterSet(reached, controls); });
+        handBack(line);
+    });
 }
 
 void SetupParameters::UploadPar_Click() {
-    reporter_.runOn(controls, [this](ParameterSet& set) { uploadParameters(session_, set); });
+    postOperation([](DeviceSession& s, ParameterSet& set) { uploadParameters(s, set); });
 }
 
 void SetupParameters::DownloadPar_Click() {
-    reporter_.runOn(controls, [this](ParameterSet& set) { downloadParameters(session_, set); });
+    postOperation([](DeviceSession& s, ParameterSet& set) { downloadParameters(s, set); });
 }
 
 void SetupParameters::SetSN_Click() {
-    if (session_.ready() && session_.confirm(kStoreQuestion, kStoreTitle)) {
-        storeToFlash(session_);
-    }
+    post([this](LineEngine::Line& line) {
+        DeviceSession& s = session(line);
+        if (s.ready() && s.confirm(kStoreQuestion, kStoreTitle)) {
+            storeToFlash(s);
+        }
+        handBack(line);
+    });
 }
 
+// The file commands send nothing, but take their turn among the jobs: they read or set the
+// controls after what the presses before them showed there, and the next job waits for them.
 void SetupParameters::SaveParameters_Click() {
-    saveParameters(*services_.prompter, controls);
+    post([this](LineEngine::Line& line) {
+        line.ask([this] { saveParameters(*services_.prompter, controls); });
+    });
 }
 
 void SetupParameters::OpenParameters_Click() {
-    openParameters(*services_.prompter, controls);
+    post([this](LineEngine::Line& line) {
+        line.ask([this] { openParameters(*services_.prompter, controls); });
+    });
 }
 
+// Closes once the presses before it have acted.
+void SetupParameters::Close_Click() {
+    post([](LineEngine::Line&) {}, [this] { close(); });
+}
+
+// Ends the job under way after its exchange, drops the presses not begun, closes the port.
 void SetupParameters::onUnload() {
-    if (values().ComPortStatus) {
-        try {
-            session_.port().close();
-        } catch (const PortError&) {
-            // A port that is gone is closed already.
-        }
-    }
+    engine_.reset();
+    session_.reset();
+    reporter_.reset();
 }

@@ -16,6 +16,7 @@
 #include "saved_files.h"
 #include "setup/parameter_file_commands.h"
 #include "setup/setup_rig.h"
+#include "support/engine_settle.h"
 #include "support/file_faults.h"
 #include "terminal/terminal_form.h"
 
@@ -146,6 +147,7 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
         rig.prompter.clear();
         rig.prompter.fileNames = {path};
         button->click();
+        EXPECT_TRUE(settleEngines());
         return rig.prompter.messages();
     }
 

@@ -7,16 +7,19 @@
 #include <memory>
 
 #include "setup/setup_parameters.h"
+#include "support/engine_settle.h"
 #include "support/sim_rig.h"
 
 // A setup window on COM1 with device 05 behind it, opened as the main window hands it over.
 struct SetupRig {
     SetupRig() : device(&rig.addDevice(1, 5)) {}
 
+    // Loads the window and lets its opening upload run to its end.
     SetupParameters& open(bool portOpen = true, bool deviceAnswered = true) {
         window = std::make_unique<SetupParameters>(rig.services());
         window->values() = {"05", "9600", 1, portOpen, deviceAnswered};
         window->load();
+        EXPECT_TRUE(settleEngines());
         return *window;
     }
 
