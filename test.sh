@@ -3,7 +3,8 @@
 #   ./test.sh             in build/
 #   ./test.sh --sanitize  in build-asan/, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #                         any report (memory error, undefined behaviour, leak) fails its test
-#   ./test.sh --tsan      in build-tsan/, the line engine's tests under ThreadSanitizer
+#   ./test.sh --tsan      in build-tsan/, the line engine's and the parameter window's tests under
+#                         ThreadSanitizer
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -23,13 +24,14 @@ case "${1:-}" in
         export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan.supp:print_suppressions=0"
         ;;
     --tsan)
-        # The line engine runs jobs in a thread of its own: its tests under ThreadSanitizer (the
-        # windows' tests join once the windows run on it). Qt's own libraries are not built with
-        # it; anything that makes it report inside Qt would be named in the suppressions file.
+        # The line engine runs jobs in a thread of its own: its tests and those of the windows
+        # that run on it (the parameter window) under ThreadSanitizer; the other windows' tests
+        # join as they move onto it. Qt's own libraries are not built with it; anything that makes
+        # it report inside Qt would be named in the suppressions file.
         build=build-tsan
         options=(-DNVQ_TSAN=ON)
-        targets=(--target device_tests)
-        tests=(-R "LineEngine")
+        targets=(--target device_tests setup_tests)
+        tests=(-R "^(LineEngineTest|ParameterFile|FileCommandsTest|UploadTest|DownloadTest|HandOver|LateReply|SetupEngine)\\.")
         export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/sanitizer/tsan.supp"
         ;;
     *)

@@ -83,7 +83,15 @@ void LineEngine::Line::waitFor(std::function<void()> fn) {
     };
     relay(
         context_,
-        [fn = std::move(fn), end] {
+        [fn = std::move(fn), end, waiting] {
+            {
+                // Abandoned before its turn came (the window closed meanwhile): nothing is shown
+                // for a job that has ended.
+                const std::lock_guard lock(waiting->mutex);
+                if (waiting->abandoned) {
+                    return;
+                }
+            }
             fn();
             end(true);
         },

@@ -40,7 +40,8 @@ class LineEngine {
         void show(std::function<void()> fn);
         // Runs fn in the window's thread and waits for its result: a question, a message the
         // user must close first. The job is abandoned (ends there) when the engine closes
-        // meanwhile or the job's context is gone.
+        // meanwhile or the job's context is gone; fn does not run when that happened before its
+        // turn came.
         template <typename Result>
         Result ask(std::function<Result()> fn) {
             auto result = std::make_shared<std::optional<Result>>();

@@ -41,25 +41,66 @@ ParameterSet parameterSetFrom(const SetupControls& c) {
     return s;
 }
 
-void showParameterSet(const ParameterSet& s, SetupControls& c) {
+namespace {
+
+// Each control whose value in s differs from before (all of them without before) takes it.
+void show(const ParameterSet& s, const ParameterSet* before, SetupControls& c) {
+    const auto changed = [&](auto field) { return !before || s.*field != before->*field; };
     ParameterControls& p = c.params;
-    c.polarity.setWord(s.polarity);
-    p.LCA->setText(s.LCA);
-    p.PosGuardEnable->setChecked(s.posGuardEnable);
-    for (const auto& t : kTextParameters) {
-        box(p, t.key)->setText(s.*t.field);
+    if (changed(&ParameterSet::polarity)) {
+        c.polarity.setWord(s.polarity);
     }
-    c.comm.selectMethod(s.method);
-    selectOrClear(c.comm.DeviceIDCombo, s.deviceId);
-    selectOrClear(c.comm.NodeIDCombo1, s.nodeId);
-    selectOrClear(c.comm.baudCombo, s.serialBaud);
-    selectOrClear(c.comm.CANbaudCombo, s.canBitRate);
-    p.EDOenable->setChecked(s.edoEnable);
-    p.DOBOOT->setText(s.doBoot);
-    p.EOBOOT->setText(s.eoBoot);
-    p.ReturnZero->setChecked(s.returnZero);
-    p.DecEnable->setChecked(s.decEnable);
-    c.comm.RT->setChecked(s.RT);
+    const std::pair<QString ParameterSet::*, QLineEdit*> texts[] = {
+        {&ParameterSet::LCA, p.LCA},
+        {&ParameterSet::doBoot, p.DOBOOT},
+        {&ParameterSet::eoBoot, p.EOBOOT},
+    };
+    for (const auto& [field, edit] : texts) {
+        if (changed(field)) {
+            edit->setText(s.*field);
+        }
+    }
+    for (const auto& t : kTextParameters) {
+        if (changed(t.field)) {
+            box(p, t.key)->setText(s.*t.field);
+        }
+    }
+    if (changed(&ParameterSet::method)) {
+        c.comm.selectMethod(s.method);
+    }
+    const std::pair<QString ParameterSet::*, QComboBox*> lists[] = {
+        {&ParameterSet::deviceId, c.comm.DeviceIDCombo},
+        {&ParameterSet::nodeId, c.comm.NodeIDCombo1},
+        {&ParameterSet::serialBaud, c.comm.baudCombo},
+        {&ParameterSet::canBitRate, c.comm.CANbaudCombo},
+    };
+    for (const auto& [field, list] : lists) {
+        if (changed(field)) {
+            selectOrClear(list, s.*field);
+        }
+    }
+    const std::pair<bool ParameterSet::*, QAbstractButton*> checks[] = {
+        {&ParameterSet::posGuardEnable, p.PosGuardEnable},
+        {&ParameterSet::edoEnable, p.EDOenable},
+        {&ParameterSet::returnZero, p.ReturnZero},
+        {&ParameterSet::decEnable, p.DecEnable},
+        {&ParameterSet::RT, c.comm.RT},
+    };
+    for (const auto& [field, check] : checks) {
+        if (changed(field)) {
+            check->setChecked(s.*field);
+        }
+    }
+}
+
+}  // namespace
+
+void showParameterSet(const ParameterSet& s, SetupControls& c) {
+    show(s, nullptr, c);
+}
+
+void showParameterChanges(const ParameterSet& before, const ParameterSet& s, SetupControls& c) {
+    show(s, &before, c);
 }
 
 void JobReporter::tell(const QString& text) {

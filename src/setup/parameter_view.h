@@ -14,6 +14,10 @@ ParameterSet parameterSetFrom(const SetupControls& controls);
 // Shows the set in the controls: each control takes its value (an empty list value clears the
 // list's selection, a value that is no item of its list leaves the list as it was).
 void showParameterSet(const ParameterSet& set, SetupControls& controls);
+// As showParameterSet, for the values in which set differs from before only: the other controls
+// keep what they hold.
+void showParameterChanges(const ParameterSet& before, const ParameterSet& set,
+                          SetupControls& controls);
 
 // The reporter of the parameter window's jobs, in its line engine's thread: each message and
 // question is shown by the window's Prompter in the window's thread, and the job waits until it

@@ -75,8 +75,9 @@ void SetupParameters::buildLayout() {
     grid->addLayout(buttons, 1, 0, 1, 3);
 }
 
-// Every press is a job on the engine, so that a press made while an operation runs or waits on a
-// question acts after it, once, in the order the presses came.
+// A press that comes while an operation runs (its job is under way, or waits on a question) acts
+// once that operation is done and what it reached is shown, in the order the presses came: it
+// then takes the controls as the operation left them, never the values shown before it.
 void SetupParameters::wireButtons() {
     const std::pair<QPushButton*, void (SetupParameters::*)()> presses[] = {
         {UploadPar, &SetupParameters::UploadPar_Click},
@@ -87,13 +88,25 @@ void SetupParameters::wireButtons() {
         {Close, &SetupParameters::Close_Click},
     };
     for (const auto& [button, handler] : presses) {
-        connect(button, &QPushButton::clicked, this, handler);
+        connect(button, &QPushButton::clicked, this, [this, handler = handler] {
+            presses_.runWhenFree([this, handler] { (this->*handler)(); });
+        });
     }
 }
 
-void SetupParameters::post(LineEngine::Job job, std::function<void()> done) {
+void SetupParameters::post(LineEngine::Job job) {
     if (engine_) {
-        engine_->post(std::move(job), this, std::move(done));
+        engine_->post(std::move(job), this);
+    }
+}
+
+void SetupParameters::postPress(LineEngine::Job job) {
+    if (engine_) {
+        busy_ = true;
+        engine_->post(std::move(job), this, [this] {
+            busy_ = false;
+            presses_.runWaiting();
+        });
     }
 }
 
@@ -110,6 +123,10 @@ void SetupParameters::handBack(LineEngine::Line& line) {
 }
 
 void SetupParameters::onLoad() {
+    presses_.runWhenFree([this] { startUp(); });
+}
+
+void SetupParameters::startUp() {
     controls.comm.fillLists();
     selectItem(controls.comm.baudCombo, QStringLiteral("9600"));
     selectItem(controls.comm.DeviceIDCombo, QStringLiteral("01"));
@@ -133,28 +150,37 @@ void SetupParameters::openPort(DeviceSession& s) {
     }
 }
 
-void SetupParameters::postOperation(Operation operation) {
-    post([this, pressed = parameterSetFrom(controls),
-          operation = std::move(operation)](LineEngine::Line& line) {
+void SetupParameters::postOperation(Operation operation, Show show) {
+    postPress([this, pressed = parameterSetFrom(controls), operation = std::move(operation),
+               show](LineEngine::Line& line) {
         DeviceSession& s = session(line);
         ParameterSet set = pressed;
         reporter_->runOn(
             set, [&](ParameterSet& on) { operation(s, on); },
-            [this](const ParameterSet& reached) { showParameterSet(reached, controls); });
+            [this, pressed, show](const ParameterSet& reached) {
+                show(pressed, reached, controls);
+            });
         handBack(line);
     });
 }
 
+// The upload shows every value it reached: the controls become the device's.
 void SetupParameters::UploadPar_Click() {
-    postOperation([](DeviceSession& s, ParameterSet& set) { uploadParameters(s, set); });
+    postOperation([](DeviceSession& s, ParameterSet& set) { uploadParameters(s, set); },
+                  [](const ParameterSet&, const ParameterSet& reached, SetupControls& c) {
+                      showParameterSet(reached, c);
+                  });
 }
 
+// The download shows only what it changed in the set (a declined setting is the device's own),
+// so that an edit made while it ran stays in its control.
 void SetupParameters::DownloadPar_Click() {
-    postOperation([](DeviceSession& s, ParameterSet& set) { downloadParameters(s, set); });
+    postOperation([](DeviceSession& s, ParameterSet& set) { downloadParameters(s, set); },
+                  showParameterChanges);
 }
 
 void SetupParameters::SetSN_Click() {
-    post([this](LineEngine::Line& line) {
+    postPress([this](LineEngine::Line& line) {
         DeviceSession& s = session(line);
         if (s.ready() && s.confirm(kStoreQuestion, kStoreTitle)) {
             storeToFlash(s);
@@ -163,27 +189,25 @@ void SetupParameters::SetSN_Click() {
     });
 }
 
-// The file commands send nothing, but take their turn among the jobs: they read or set the
-// controls after what the presses before them showed there, and the next job waits for them.
+// The file commands send nothing; a press that comes while their dialog is open waits for them.
 void SetupParameters::SaveParameters_Click() {
-    post([this](LineEngine::Line& line) {
-        line.ask([this] { saveParameters(*services_.prompter, controls); });
-    });
+    const BusyScope busy(busy_);
+    saveParameters(*services_.prompter, controls);
 }
 
 void SetupParameters::OpenParameters_Click() {
-    post([this](LineEngine::Line& line) {
-        line.ask([this] { openParameters(*services_.prompter, controls); });
-    });
+    const BusyScope busy(busy_);
+    openParameters(*services_.prompter, controls);
 }
 
-// Closes once the presses before it have acted.
 void SetupParameters::Close_Click() {
-    post([](LineEngine::Line&) {}, [this] { close(); });
+    close();
 }
 
-// Ends the job under way after its exchange, drops the presses not begun, closes the port.
+// Ends the job under way after its exchange and closes the port; presses not acted on yet are
+// dropped.
 void SetupParameters::onUnload() {
+    presses_.dropWaiting();
     engine_.reset();
     session_.reset();
     reporter_.reset();

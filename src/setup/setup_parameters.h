@@ -8,6 +8,7 @@
 #include "setup/parameter_view.h"
 #include "setup/setup_controls.h"
 #include "widgets/device_window.h"
+#include "widgets/press_queue.h"
 #include "widgets/window_services.h"
 
 // "Setup Parameters": one device's configuration, uploaded from the device when the window
@@ -15,12 +16,11 @@
 // device's flash. The opener sets values() before showing it; nothing is handed back. While it
 // is shown the window owns the serial port.
 //
-// The port lives in the window's line engine, and every press is a job there, run in the order
-// the presses came: the window's thread never waits on the line. A device operation takes the
-// parameter set from the controls at the press and runs the device layer's operation on it in
-// the engine's thread; its messages and questions are shown here while it waits, and the values
-// it reached are shown in the controls. "Save" and "Open" read and set the controls in their
-// turn, after the results of the operations pressed before them are shown.
+// The port lives in the window's line engine, and each device operation is a job there: the
+// window's thread never waits on the line. An operation takes the parameter set from the controls
+// when its press acts and runs the device layer's operation on it in the engine's thread; its
+// messages and questions are shown here while it waits, and the values it reached are shown in
+// the controls. A press made while an operation is under way acts after it, in order.
 class SetupParameters : public DeviceWindow {
     Q_OBJECT
   public:
@@ -46,13 +46,21 @@ class SetupParameters : public DeviceWindow {
 
   private:
     using Operation = std::function<void(DeviceSession&, ParameterSet&)>;
+    // Puts what an operation reached into the controls, knowing the set it was handed.
+    using Show = void (*)(const ParameterSet& pressed, const ParameterSet& reached,
+                          SetupControls& controls);
 
     void buildLayout();
     void wireButtons();
-    // Gives a job to the engine, with done to follow it here; nothing once the window closed.
-    void post(LineEngine::Job job, std::function<void()> done = {});
-    // A job that runs operation on the set the controls hold now and shows where it got.
-    void postOperation(Operation operation);
+    void startUp();
+    // Gives a job to the engine; nothing once the window has closed.
+    void post(LineEngine::Job job);
+    // A press's job: the window is busy, and later presses wait, until the job is done and what
+    // it showed is in place.
+    void postPress(LineEngine::Job job);
+    // A press's job that runs operation on the set the controls hold now and shows where it got:
+    // before each of its messages and questions, and at its end.
+    void postOperation(Operation operation, Show show);
     // In the engine's thread: the session on the engine's line, made by the first job.
     DeviceSession& session(LineEngine::Line& line);
     // In the engine's thread: hands the session's connection values back to values().
@@ -73,4 +81,6 @@ class SetupParameters : public DeviceWindow {
     std::unique_ptr<JobReporter> reporter_;
     std::unique_ptr<DeviceSession> session_;
     std::unique_ptr<LineEngine> engine_;  // until the window closes
+    bool busy_ = false;  // a press's job is under way, or a file command's dialog is open
+    PressQueue presses_{busy_};
 };

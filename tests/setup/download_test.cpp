@@ -13,14 +13,6 @@ const QString kRateDone =
     "Baudrate change done.  Store to flash, exit program, and reset power for new baudrate to "
     "take effect.";
 
-// What a download of a freshly uploaded default device sends, in order.
-QStringList defaultDownload() {
-    return {"SR=0",      "ABORT",    "EDO=0",    "POL=0",  "RT=0",    "LCA=300", "SL=0",
-            "CURR=1500", "CURI=500", "CURT=500", "SLT=10", "SLE=500", "SLA=3",   "SLR=2",
-            "SLH=1000",  "SLI=100",  "CM",       "DN",     "NID",     "DB",      "BR",
-            "DOBOOT=0",  "EOBOOT=0", "EDEC=0",   "RZ=0"};
-}
-
 // The queries of the communication settings, each followed by its write where there is one.
 QStringList settingsSent(const QStringList& writes) {
     QStringList sent{"CM", "DN", "NID", "DB", "BR"};

@@ -57,6 +57,14 @@ inline QStringList uploadQueries() {
             "SLH", "SLI",  "SL",   "DOBOOT", "EOBOOT", "AR",  "EDEC", "RZ"};
 }
 
+// What a download of a freshly uploaded default device sends, in order.
+inline QStringList defaultDownload() {
+    return {"SR=0",      "ABORT",    "EDO=0",    "POL=0",  "RT=0",    "LCA=300", "SL=0",
+            "CURR=1500", "CURI=500", "CURT=500", "SLT=10", "SLE=500", "SLA=3",   "SLR=2",
+            "SLH=1000",  "SLI=100",  "CM",       "DN",     "NID",     "DB",      "BR",
+            "DOBOOT=0",  "EOBOOT=0", "EDEC=0",   "RZ=0"};
+}
+
 // The seven polarity signals, each with its bit of "POL" and its Low and High option.
 struct PolaritySignal {
     int bit;
