@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <atomic>
 
+#include "device/line_engine.h"
 #include "setup_rig.h"
 #include "support/file_faults.h"
 
