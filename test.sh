@@ -26,13 +26,15 @@ case "${1:-}" in
     --tsan)
         # The line engine runs jobs in a thread of its own: its tests and those of the windows
         # that run on it (the parameter window) under ThreadSanitizer; the other windows' tests
-        # join as they move onto it. Qt's own libraries are not built with it; anything that makes
-        # it report inside Qt would be named in the suppressions file.
+        # join as they move onto it.
         build=build-tsan
         options=(-DNVQ_TSAN=ON)
         targets=(--target device_tests setup_tests)
-        tests=(-R "^(LineEngineTest|ParameterFile|FileCommandsTest|UploadTest|DownloadTest|HandOver|LateReply|SetupEngine)\\.")
-        export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/sanitizer/tsan.supp"
+        tests=(-R "^(LineEngineTest|ParameterFile|FileCommandsTest|UploadTest|DownloadTest|HandOver|LateReply|SetupEngineTest)\\.")
+        # Qt's own threads (the pool in which its paint engine scales the pixmaps of a shown window)
+        # allocate, copy and free behind locks ThreadSanitizer cannot see: what a library not built
+        # with it does through the C library is not checked, only what the program does.
+        export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$PWD/tests/sanitizer/tsan.supp"
         ;;
     *)
         echo "usage: $0 [--sanitize|--tsan]" >&2

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <chrono>
+#include <deque>
+#include <mutex>
 #include <set>
 
 namespace {
@@ -29,21 +31,54 @@ void noteActivity() {
     e.activity.notify_all();
 }
 
+// What engines hand to the application's main thread, oldest first. It goes through this queue,
+// under a lock of the program's own, and the event posted for it carries nothing: Qt's posting
+// orders the two threads too, but inside a library ThreadSanitizer cannot see into.
+struct Relayed {
+    QPointer<QObject> context;
+    std::function<void()> fn;
+    std::function<void()> ifGone;
+};
+
+struct Relays {
+    std::mutex mutex;
+    std::deque<Relayed> queue;
+};
+
+Relays& relays() {
+    static Relays r;
+    return r;
+}
+
+// One posted event per entry, so that each runs in its place among the thread's other events.
+void runNextRelayed() {
+    Relayed next;
+    {
+        const std::lock_guard lock(relays().mutex);
+        if (relays().queue.empty()) {
+            return;
+        }
+        next = std::move(relays().queue.front());
+        relays().queue.pop_front();
+    }
+    if (next.context) {
+        next.fn();
+    } else if (next.ifGone) {
+        next.ifGone();
+    }
+}
+
 // Runs fn in the application's main thread unless context is gone by then. The windows that give
 // jobs live there; the application object outlives every engine, and the check happens in the
 // thread that destroys contexts, so it cannot race with their end.
 void relay(const QPointer<QObject>& context, std::function<void()> fn,
            std::function<void()> ifGone = {}) {
+    {
+        const std::lock_guard lock(relays().mutex);
+        relays().queue.push_back({context, std::move(fn), std::move(ifGone)});
+    }
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [context, fn = std::move(fn), ifGone = std::move(ifGone)] {
-            if (context) {
-                fn();
-            } else if (ifGone) {
-                ifGone();
-            }
-        },
-        Qt::QueuedConnection);
+        QCoreApplication::instance(), [] { runNextRelayed(); }, Qt::QueuedConnection);
 }
 
 }  // namespace

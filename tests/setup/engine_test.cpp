@@ -107,32 +107,50 @@ TEST_F(SetupEngineTest, AnOperationTakesTheControlsAtItsPress) {
     EXPECT_EQ(controls().params.RunCurrent->text(), "1200");
 }
 
-// Closed by its frame while "Store" waits on the line: the store ends after its exchange, the port
-// is closed by the time the window is, nothing more is said or sent, and nothing is left to run.
+// Closed by its frame while "Store" waits on its question or on the line: the store ends there
+// (after the exchange under way), the port is closed by the time the window is, nothing more is
+// said or sent, and a press after that does nothing.
 TEST_F(SetupEngineTest, ClosingWhileStoreWaitsEndsItAndReleasesThePort) {
-    ready();
-    std::atomic<bool> storing = false;
-    std::atomic<bool> closing = false;
-    rig.hub.afterLine = [&](const QByteArray& line) {
-        if (line == "@05STORE") {
-            storing = true;
-            holdLine([&] { return closing.load(); });
+    for (const bool onTheQuestion : {true, false}) {
+        SCOPED_TRACE(onTheQuestion ? "on its question" : "on the line");
+        ready();
+        std::atomic<bool> storing = false;
+        std::atomic<bool> closing = false;
+        bool portClosedWithTheWindow = false;
+        const auto closeNow = [&] {
+            closing = true;
+            window->close();
+            portClosedWithTheWindow = rig.hub.open_.isEmpty();
+        };
+        rig.hub.afterLine = [&](const QByteArray& line) {
+            if (line == "@05STORE") {
+                storing = true;
+                holdLine([&] { return closing.load(); });
+            }
+        };
+        if (onTheQuestion) {
+            rig.prompter.whileShowing = [&] {
+                rig.prompter.whileShowing = nullptr;
+                closeNow();
+            };
         }
-    };
-    rig.prompter.answers = {true};
-    window->SetSN->click();
-    ASSERT_TRUE(processUntil([&] { return storing.load(); }));  // once the question is answered
-    closing = true;
-    window->close();
-    EXPECT_TRUE(rig.hub.open_.isEmpty());
-    ASSERT_TRUE(settleEngines());
-    EXPECT_EQ(rig.takeLines(), QStringList{"@05STORE"});
-    EXPECT_EQ(rig.prompter.messages(),
-              QStringList{"Are you sure you want to save parameters to flash?"});
-    window->UploadPar->click();
-    window.reset();
-    EXPECT_TRUE(settleEngines());
-    EXPECT_TRUE(rig.takeLines().isEmpty());
+        rig.prompter.answers = {true};
+        window->SetSN->click();
+        if (!onTheQuestion) {
+            ASSERT_TRUE(processUntil([&] { return storing.load(); }));  // the question answered
+            closeNow();
+        }
+        ASSERT_TRUE(settleEngines());
+        EXPECT_TRUE(portClosedWithTheWindow);
+        EXPECT_EQ(rig.takeLines(), onTheQuestion ? QStringList() : QStringList{"@05STORE"});
+        EXPECT_EQ(rig.prompter.messages(),
+                  QStringList{"Are you sure you want to save parameters to flash?"});
+        window->UploadPar->click();
+        window.reset();
+        EXPECT_TRUE(settleEngines());
+        EXPECT_TRUE(rig.takeLines().isEmpty());
+        rig.hub.afterLine = nullptr;
+    }
 }
 
 // While "Store" waits on the line the window's thread goes on: a timer fires and the window
