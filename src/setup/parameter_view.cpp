@@ -16,35 +16,8 @@ QLineEdit* box(const ParameterControls& p, const char* key) {
     return nullptr;
 }
 
-}  // namespace
-
-ParameterSet parameterSetFrom(const SetupControls& c) {
-    const ParameterControls& p = c.params;
-    ParameterSet s;
-    s.polarity = c.polarity.word();
-    s.LCA = p.LCA->text();
-    s.posGuardEnable = p.PosGuardEnable->isChecked();
-    for (const auto& t : kTextParameters) {
-        s.*t.field = box(p, t.key)->text();
-    }
-    s.method = c.comm.method();
-    s.deviceId = c.comm.DeviceIDCombo->currentText();
-    s.nodeId = c.comm.NodeIDCombo1->currentText();
-    s.serialBaud = c.comm.baudCombo->currentText();
-    s.canBitRate = c.comm.CANbaudCombo->currentText();
-    s.edoEnable = p.EDOenable->isChecked();
-    s.doBoot = p.DOBOOT->text();
-    s.eoBoot = p.EOBOOT->text();
-    s.returnZero = p.ReturnZero->isChecked();
-    s.decEnable = p.DecEnable->isChecked();
-    s.RT = c.comm.RT->isChecked();
-    return s;
-}
-
-namespace {
-
 // Each control whose value in s differs from before (all of them without before) takes it.
-void show(const ParameterSet& s, const ParameterSet* before, SetupControls& c) {
+void showInControls(const ParameterSet& s, const ParameterSet* before, SetupControls& c) {
     const auto changed = [&](auto field) { return !before || s.*field != before->*field; };
     ParameterControls& p = c.params;
     if (changed(&ParameterSet::polarity)) {
@@ -95,12 +68,35 @@ void show(const ParameterSet& s, const ParameterSet* before, SetupControls& c) {
 
 }  // namespace
 
+ParameterSet parameterSetFrom(const SetupControls& c) {
+    const ParameterControls& p = c.params;
+    ParameterSet s;
+    s.polarity = c.polarity.word();
+    s.LCA = p.LCA->text();
+    s.posGuardEnable = p.PosGuardEnable->isChecked();
+    for (const auto& t : kTextParameters) {
+        s.*t.field = box(p, t.key)->text();
+    }
+    s.method = c.comm.method();
+    s.deviceId = c.comm.DeviceIDCombo->currentText();
+    s.nodeId = c.comm.NodeIDCombo1->currentText();
+    s.serialBaud = c.comm.baudCombo->currentText();
+    s.canBitRate = c.comm.CANbaudCombo->currentText();
+    s.edoEnable = p.EDOenable->isChecked();
+    s.doBoot = p.DOBOOT->text();
+    s.eoBoot = p.EOBOOT->text();
+    s.returnZero = p.ReturnZero->isChecked();
+    s.decEnable = p.DecEnable->isChecked();
+    s.RT = c.comm.RT->isChecked();
+    return s;
+}
+
 void showParameterSet(const ParameterSet& s, SetupControls& c) {
-    show(s, nullptr, c);
+    showInControls(s, nullptr, c);
 }
 
 void showParameterChanges(const ParameterSet& before, const ParameterSet& s, SetupControls& c) {
-    show(s, &before, c);
+    showInControls(s, &before, c);
 }
 
 void JobReporter::tell(const QString& text) {
