@@ -25,16 +25,16 @@ case "${1:-}" in
         ;;
     --tsan)
         # The line engine runs jobs in a thread of its own: its tests under ThreadSanitizer, and
-        # those of each window that runs on it. Qt's own libraries are not built with it, so their locks are invisible to it:
-        # ignore_noninstrumented_modules drops only what the allocator and memory calls made from
-        # inside Qt touch (Qt's painter hands the parts of a large fill to threads of its own and
-        # waits for them on a semaphore, which looked like a race on the task it makes and
-        # deletes); every access of this program's code is still checked. Anything else that
-        # makes it report inside Qt would be named in the suppressions file.
+        # those of each window that runs on it. Qt's own libraries are not built with it, so their
+        # locks are invisible to it: ignore_noninstrumented_modules drops only what the allocator
+        # and memory calls made from inside Qt touch (Qt's painter hands the parts of a large fill
+        # to threads of its own and waits for them on a semaphore, which looked like a race on the
+        # task it makes and deletes); every access of this program's code is still checked.
+        # Anything else that makes it report inside Qt would be named in the suppressions file.
         build=build-tsan
         options=(-DNVQ_TSAN=ON)
-        targets=(--target device_tests terminal_tests main_window_tests)
-        tests=(-R "^(LineEngine|Terminal|Startup|Polling|Commands|StopKey|LineStatus|WindowWidgets)")
+        targets=(--target device_tests terminal_tests main_window_tests setup_tests)
+        tests=(-R "^(LineEngine|Terminal|Startup|Polling|Commands|StopKey|LineStatus|WindowWidgets|ParameterFile|FileCommandsTest|UploadTest|DownloadTest|HandOver|LateReply|SetupEngineTest)")
         export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$PWD/tests/sanitizer/tsan.supp"
         ;;
     *)

@@ -23,6 +23,9 @@ QByteArray CountingPort::read() {
     counts_.replyLines += got.count('\r');
     if (got.contains('\r')) {
         awaitingReply_ = false;
+        if (counts_.onReplyLine) {
+            counts_.onReplyLine();
+        }
     }
     return got;
 }

@@ -15,8 +15,10 @@ struct LineCounts {
     // Command lines that got no reply line before the next one was written (a re-send in
     // auto-response mode counts its unanswered first try).
     qint64 noReplies = 0;
-    // Called after every write with what was written, when set.
+    // Called after every write with what was written, and after every read that ends a reply
+    // line, when set; in the port's thread (a line engine's, for a window that runs on one).
     std::function<void(const QByteArray&)> onWrite;
+    std::function<void()> onReplyLine;
 };
 
 // Passes every operation to the real port and counts the traffic.

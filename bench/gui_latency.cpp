@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 #include "bench_window.h"
@@ -62,28 +63,41 @@ QString lastMessage(const ScriptedPrompter& prompter) {
 
 // Tells when a command has been answered. Armed with the command's key, it notes the writing of
 // that command ("@01KEY\r" or "@01KEY=...\r") and holds once a reply line has been read after it.
+// The port may be used in a line engine's thread: what it notes there is read here under a lock.
 class AnswerWatch {
   public:
-    explicit AnswerWatch(LineCounts& counts) : counts_(counts) {
+    explicit AnswerWatch(LineCounts& counts) {
         counts.onWrite = [this](const QByteArray& data) { noteWrite(data); };
+        counts.onReplyLine = [this] { noteReply(); };
     }
     void arm(const QByteArray& key) {
+        const std::lock_guard lock(mutex_);
         key_ = key;
-        sentAt_ = -1;
+        sent_ = answered_ = false;
     }
-    bool answered() const { return sentAt_ >= 0 && counts_.replyLines > sentAt_; }
+    bool answered() const {
+        const std::lock_guard lock(mutex_);
+        return answered_;
+    }
 
   private:
     void noteWrite(const QByteArray& data) {
+        const std::lock_guard lock(mutex_);
         const QByteArray command = data.mid(3).chopped(data.endsWith('\r') ? 1 : 0);
         if (command == key_ || command.startsWith(key_ + '=')) {
-            sentAt_ = counts_.replyLines;
+            sent_ = true;
+            answered_ = false;
         }
     }
+    void noteReply() {
+        const std::lock_guard lock(mutex_);
+        answered_ = answered_ || sent_;
+    }
 
-    LineCounts& counts_;
+    mutable std::mutex mutex_;
     QByteArray key_;
-    qint64 sentAt_ = -1;
+    bool sent_ = false;
+    bool answered_ = false;
 };
 
 // Runs the event loop and presses again whenever the previous press has finished, until ms have

@@ -3,13 +3,19 @@
 #include "device/parameter_messages.h"
 
 DeviceSession::DeviceSession(std::unique_ptr<SerialPort> port, DeviceReporter& reporter)
-    : port_(std::move(port)),
+    : ownPort_(std::move(port)),
+      port_(*ownPort_),
       reporter_(reporter),
-      policy_(*port_, values, [this](const QString& text) { tell(text); }) {}
+      policy_(port_, ownLine_, values, [this](const QString& text) { tell(text); }) {}
+
+DeviceSession::DeviceSession(SerialPort& port, LineState& line, DeviceReporter& reporter)
+    : port_(port),
+      reporter_(reporter),
+      policy_(port_, line, values, [this](const QString& text) { tell(text); }) {}
 
 std::optional<QString> DeviceSession::openLine() {
     try {
-        ::openPort(*port_, values.ComPortNumber, values.Baudrate);
+        ::openPort(port_, values.ComPortNumber, values.Baudrate);
     } catch (const PortError& error) {
         return error.description();
     }
@@ -19,8 +25,8 @@ std::optional<QString> DeviceSession::openLine() {
 
 void DeviceSession::closeLine() {
     try {
-        if (port_->isOpen()) {
-            port_->close();
+        if (port_.isOpen()) {
+            port_.close();
         }
     } catch (const PortError&) {
         // A port that is gone is closed already.

@@ -11,17 +11,19 @@
 #include "link/serial_port.h"
 
 // One line to devices, held for parameter work: its connection values (the device ID in use is
-// ComAddress), its own port, the parameter window's SendReceive over it, and the reporter the
-// operations speak through. The parameter window keeps one for its device; the command line
-// keeps one per port and points ComAddress at each device in turn, so that all of them share
-// the line's one LineState.
+// ComAddress), its port, the parameter window's SendReceive over it, and the reporter the
+// operations speak through. The command line keeps one per port, owning the port and the line's
+// state, and points ComAddress at each device in turn, so that all of them share the line's one
+// LineState. The parameter window's jobs keep one on their line engine's port and line state,
+// used in the engine's thread only.
 class DeviceSession {
   public:
     DeviceSession(std::unique_ptr<SerialPort> port, DeviceReporter& reporter);
+    DeviceSession(SerialPort& port, LineState& line, DeviceReporter& reporter);
 
     ConnectionValues values;
 
-    SerialPort& port() { return *port_; }
+    SerialPort& port() { return port_; }
     ParameterPolicy& policy() { return policy_; }
     DeviceReporter& reporter() { return reporter_; }
 
@@ -65,7 +67,9 @@ class DeviceSession {
     bool lineFailed() const { return lineFailed_; }
 
   private:
-    std::unique_ptr<SerialPort> port_;
+    std::unique_ptr<SerialPort> ownPort_;  // when the session owns its port
+    LineState ownLine_;                    // ... and its line state
+    SerialPort& port_;
     DeviceReporter& reporter_;
     ParameterPolicy policy_;
     QStringList answered_;

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <chrono>
+#include <deque>
+#include <mutex>
 #include <set>
 
 namespace {
@@ -30,6 +32,9 @@ void noteActivity() {
     }
     e.activity.notify_all();
 }
+
+// How deep the window's thread is in answering jobs' questions (a message box's own loop).
+thread_local int answering = 0;
 
 }  // namespace
 
@@ -68,8 +73,18 @@ void LineEngine::Line::waitFor(std::function<void()> fn) {
     };
     relayToWindow(
         context_,
-        [fn = std::move(fn), end] {
+        [fn = std::move(fn), end, waiting] {
+            {
+                // Abandoned before its turn came (the window closed meanwhile): nothing is shown
+                // for a job that has ended.
+                const std::lock_guard lock(waiting->mutex);
+                if (waiting->abandoned) {
+                    return;
+                }
+            }
+            ++answering;
             fn();
+            --answering;
             end(true);
         },
         [end] { end(false); });
@@ -206,6 +221,12 @@ bool LineEngine::settle(bool allEvents) {
             QCoreApplication::sendPostedEvents();
         }
     };
+    if (answering > 0) {
+        // Inside a job's question the job waits for this very call to return: only what is
+        // posted runs, the engines cannot settle before.
+        runEvents();
+        return true;
+    }
     QElapsedTimer elapsed;
     elapsed.start();
     while (elapsed.elapsed() < 60'000) {

@@ -40,7 +40,8 @@ class LineEngine {
         void show(std::function<void()> fn);
         // Runs fn in the window's thread and waits for its result: a question, a message the
         // user must close first. The job is abandoned (ends there) when the engine closes
-        // meanwhile or the job's context is gone.
+        // meanwhile or the job's context is gone; fn does not run when that happened before its
+        // turn came.
         template <typename Result>
         Result ask(std::function<Result()> fn) {
             auto result = std::make_shared<std::optional<Result>>();
@@ -95,7 +96,9 @@ class LineEngine {
     // run, its questions were answered, and what it showed and what follows it have run here,
     // including further jobs those gave. Only posted events run, no timers and no input, unless
     // allEvents. For tests, benches and test doubles that drive windows; the program never
-    // waits like this. False when the engines were still busy after a minute.
+    // waits like this. Called while the window answers a job's question (a test's script inside
+    // a message box), it only runs what is posted: that job waits for the answer. False when
+    // the engines were still busy after a minute.
     static bool settle(bool allEvents = false);
 
   private:

@@ -3,8 +3,9 @@
 #include "link/exchange.h"
 #include "link/messages.h"
 
-ParameterPolicy::ParameterPolicy(SerialPort& port, ConnectionValues& values, Tell tell)
-    : port_(port), values_(values), tell_(std::move(tell)) {}
+ParameterPolicy::ParameterPolicy(SerialPort& port, LineState& line, ConnectionValues& values,
+                                 Tell tell)
+    : port_(port), values_(values), line_(line), tell_(std::move(tell)) {}
 
 QString ParameterPolicy::SendReceive(const QString& command) {
     if (!values_.ComStatus) {

@@ -12,7 +12,8 @@
 class ParameterPolicy {
   public:
     using Tell = std::function<void(const QString&)>;
-    ParameterPolicy(SerialPort& port, ConnectionValues& values, Tell tell);
+    // The line state is the line's, shared with whatever else talks on it.
+    ParameterPolicy(SerialPort& port, LineState& line, ConnectionValues& values, Tell tell);
 
     // Reply payload; "0" after a timeout or an empty reply; "" when refused or the line failed.
     QString SendReceive(const QString& command);
@@ -23,6 +24,6 @@ class ParameterPolicy {
   private:
     SerialPort& port_;
     ConnectionValues& values_;
+    LineState& line_;
     Tell tell_;
-    LineState line_;
 };

@@ -26,7 +26,9 @@ Calls& calls() {
     return c;
 }
 
-// Runs what waits whenever it is woken; the wake-up event itself is not looked at.
+// Runs the oldest call that waits each time it is woken, one wake-up per call: a call that opens
+// a message box runs a nested event loop, and the calls behind it must still keep their order.
+// The wake-up event itself is not looked at.
 class Relay : public QObject {
   public:
     ~Relay() override {
@@ -36,17 +38,19 @@ class Relay : public QObject {
 
   protected:
     void customEvent(QEvent*) override {
-        std::deque<Call> due;
+        Call call;
         {
             const std::lock_guard lock(calls().mutex);
-            due.swap(calls().queue);
-        }
-        for (Call& call : due) {
-            if (call.context) {
-                call.fn();
-            } else if (call.ifGone) {
-                call.ifGone();
+            if (calls().queue.empty()) {
+                return;
             }
+            call = std::move(calls().queue.front());
+            calls().queue.pop_front();
+        }
+        if (call.context) {
+            call.fn();
+        } else if (call.ifGone) {
+            call.ifGone();
         }
     }
 };
@@ -67,11 +71,8 @@ void relayToWindow(const QPointer<QObject>& context, std::function<void()> fn,
     Relay* wake = nullptr;
     {
         const std::lock_guard lock(calls().mutex);
-        const bool idle = calls().queue.empty();
         calls().queue.push_back({context, std::move(fn), std::move(ifGone)});
-        if (idle) {
-            wake = calls().receiver;
-        }
+        wake = calls().receiver;
     }
     if (wake != nullptr) {
         QCoreApplication::postEvent(wake, new QEvent(QEvent::User));

@@ -3,7 +3,6 @@
 #include <QScopedValueRollback>
 
 #include "setup/setup_controls.h"
-#include "widgets/prompter.h"
 
 namespace {
 
@@ -15,6 +14,56 @@ QLineEdit* box(const ParameterControls& p, const char* key) {
         }
     }
     return nullptr;
+}
+
+// Each control whose value in s differs from before (all of them without before) takes it.
+void showInControls(const ParameterSet& s, const ParameterSet* before, SetupControls& c) {
+    const auto changed = [&](auto field) { return !before || s.*field != before->*field; };
+    ParameterControls& p = c.params;
+    if (changed(&ParameterSet::polarity)) {
+        c.polarity.setWord(s.polarity);
+    }
+    const std::pair<QString ParameterSet::*, QLineEdit*> texts[] = {
+        {&ParameterSet::LCA, p.LCA},
+        {&ParameterSet::doBoot, p.DOBOOT},
+        {&ParameterSet::eoBoot, p.EOBOOT},
+    };
+    for (const auto& [field, edit] : texts) {
+        if (changed(field)) {
+            edit->setText(s.*field);
+        }
+    }
+    for (const auto& t : kTextParameters) {
+        if (changed(t.field)) {
+            box(p, t.key)->setText(s.*t.field);
+        }
+    }
+    if (changed(&ParameterSet::method)) {
+        c.comm.selectMethod(s.method);
+    }
+    const std::pair<QString ParameterSet::*, QComboBox*> lists[] = {
+        {&ParameterSet::deviceId, c.comm.DeviceIDCombo},
+        {&ParameterSet::nodeId, c.comm.NodeIDCombo1},
+        {&ParameterSet::serialBaud, c.comm.baudCombo},
+        {&ParameterSet::canBitRate, c.comm.CANbaudCombo},
+    };
+    for (const auto& [field, list] : lists) {
+        if (changed(field)) {
+            selectOrClear(list, s.*field);
+        }
+    }
+    const std::pair<bool ParameterSet::*, QAbstractButton*> checks[] = {
+        {&ParameterSet::posGuardEnable, p.PosGuardEnable},
+        {&ParameterSet::edoEnable, p.EDOenable},
+        {&ParameterSet::returnZero, p.ReturnZero},
+        {&ParameterSet::decEnable, p.DecEnable},
+        {&ParameterSet::RT, c.comm.RT},
+    };
+    for (const auto& [field, check] : checks) {
+        if (changed(field)) {
+            check->setChecked(s.*field);
+        }
+    }
 }
 
 }  // namespace
@@ -43,47 +92,36 @@ ParameterSet parameterSetFrom(const SetupControls& c) {
 }
 
 void showParameterSet(const ParameterSet& s, SetupControls& c) {
-    ParameterControls& p = c.params;
-    c.polarity.setWord(s.polarity);
-    p.LCA->setText(s.LCA);
-    p.PosGuardEnable->setChecked(s.posGuardEnable);
-    for (const auto& t : kTextParameters) {
-        box(p, t.key)->setText(s.*t.field);
-    }
-    c.comm.selectMethod(s.method);
-    selectOrClear(c.comm.DeviceIDCombo, s.deviceId);
-    selectOrClear(c.comm.NodeIDCombo1, s.nodeId);
-    selectOrClear(c.comm.baudCombo, s.serialBaud);
-    selectOrClear(c.comm.CANbaudCombo, s.canBitRate);
-    p.EDOenable->setChecked(s.edoEnable);
-    p.DOBOOT->setText(s.doBoot);
-    p.EOBOOT->setText(s.eoBoot);
-    p.ReturnZero->setChecked(s.returnZero);
-    p.DecEnable->setChecked(s.decEnable);
-    c.comm.RT->setChecked(s.RT);
+    showInControls(s, nullptr, c);
 }
 
-void WindowReporter::tell(const QString& text) {
-    if (showSoFar_) {
-        showSoFar_();
-    }
+void showParameterChanges(const ParameterSet& before, const ParameterSet& s, SetupControls& c) {
+    showInControls(s, &before, c);
+}
+
+void JobReporter::tell(const QString& text) {
+    showSoFar();
     prompter_.info(text);
 }
 
-bool WindowReporter::confirm(const QString& text, const QString& title) {
-    if (showSoFar_) {
-        showSoFar_();
-    }
+bool JobReporter::confirm(const QString& text, const QString& title) {
+    showSoFar();
     return prompter_.ask(text, title);
 }
 
-void WindowReporter::runOn(SetupControls& controls,
-                           const std::function<void(ParameterSet&)>& operation) {
-    ParameterSet set = parameterSetFrom(controls);
+void JobReporter::showSoFar() {
+    if (showSoFar_) {
+        showSoFar_();
+    }
+}
+
+void JobReporter::runOn(ParameterSet& set, const std::function<void(ParameterSet&)>& operation,
+                        const Show& show) {
+    // Each display takes a copy: the set goes on changing in this thread.
+    const auto showNow = [this, &set, &show] { line_.show([show, set] { show(set); }); };
     {
-        QScopedValueRollback<std::function<void()>> showing(
-            showSoFar_, [&set, &controls] { showParameterSet(set, controls); });
+        const QScopedValueRollback<std::function<void()>> showing(showSoFar_, showNow);
         operation(set);
     }
-    showParameterSet(set, controls);
+    showNow();
 }

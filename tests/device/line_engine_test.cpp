@@ -189,7 +189,8 @@ TEST_F(LineEngineTest, AJobsDisplaysAndQuestionsReachTheWindowInItsOrder) {
 }
 
 // A job waiting for an answer ends there when its window goes, or when the engine closes before
-// the answer comes: nothing hangs and nothing more goes out.
+// the answer comes: nothing hangs, nothing more goes out, and a question whose job has ended is
+// not shown, also while its window is still there.
 TEST_F(LineEngineTest, AJobWaitingForAnAnswerEndsWhenItsWindowGoes) {
     for (const bool engineFirst : {false, true}) {
         SCOPED_TRACE(engineFirst ? "engine closed first" : "window gone first");
@@ -198,6 +199,7 @@ TEST_F(LineEngineTest, AJobWaitingForAnAnswerEndsWhenItsWindowGoes) {
         auto window = std::make_unique<QObject>();
         std::atomic<bool> waiting = false;
         bool answered = false;
+        const quint64 before = LineEngine::activity();
         engine->post(
             [&](LineEngine::Line& line) {
                 line.exchange("05", "PX");
@@ -210,7 +212,13 @@ TEST_F(LineEngineTest, AJobWaitingForAnAnswerEndsWhenItsWindowGoes) {
             QThread::yieldCurrentThread();
         }
         if (engineFirst) {
+            // The question is on its way to the window's thread (posting the job was the first
+            // activity, the question the second) when the engine closes.
+            for (int i = 0; i < 1000 && LineEngine::activity() < before + 2; ++i) {
+                LineEngine::waitForActivity(5);
+            }
             engine.reset();
+            QCoreApplication::processEvents();
             window.reset();
         } else {
             window.reset();

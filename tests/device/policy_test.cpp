@@ -67,7 +67,8 @@ TEST_F(PolicyTest, MainWindowPortFailureRunsTheWholeFailurePath) {
 
 TEST_F(PolicyTest, ParameterWindowReportsEachFailureItsOwnWay) {
     QStringList told;
-    ParameterPolicy policy(port, values, [&](const QString& m) { told << m; });
+    LineState line;
+    ParameterPolicy policy(port, line, values, [&](const QString& m) { told << m; });
 
     EXPECT_EQ(policy.SendReceive("VER"), device->version);
 

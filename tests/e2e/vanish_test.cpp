@@ -96,6 +96,9 @@ TEST(RealVanish, DuringStartUpPollingAndChildWindows) {
             EXPECT_EQ(t.sim.control(QString("vanish-after 3 ") + c.after), "ok");
         }
         t.modal.scripts.append([&](QDialog& d) {  // the child window
+            if (dynamic_cast<SetupParameters*>(&d)) {
+                ASSERT_TRUE(settleEngines());  // its opening upload
+            }
             if (!c.after) {
                 EXPECT_EQ(t.sim.control("vanish 3"), "ok");
             }
@@ -109,6 +112,7 @@ TEST(RealVanish, DuringStartUpPollingAndChildWindows) {
                 EXPECT_EQ(terminal->logText(), ">@05VER\r\n<\r\n>@05PX\r\n");
             } else if (c.opens == kSetupAndDown) {
                 dynamic_cast<SetupParameters&>(d).DownloadPar->click();
+                ASSERT_TRUE(settleEngines());
             }
             EXPECT_EQ(t.prompter.messages(), c.said);
         });

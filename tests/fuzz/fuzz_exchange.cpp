@@ -91,7 +91,8 @@ void checkMain(Rig& rig) {
 
 void checkParameter(Rig& rig) {
     QStringList told;
-    ParameterPolicy policy(rig.port, rig.values, [&told](const QString& m) { told << m; });
+    LineState line;
+    ParameterPolicy policy(rig.port, line, rig.values, [&told](const QString& m) { told << m; });
     const QString reply = policy.SendReceive(QStringLiteral("PX"));
     fuzzCheck(!reply.contains(QLatin1Char('\r')), "parameter: no CR in a reply");
     if (rig.port.vanished()) {

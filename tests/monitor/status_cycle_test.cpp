@@ -132,6 +132,12 @@ TEST_F(StatusCycleTest, IdentificationAndReadAll) {
 TEST(StartUpIdentification, EndsWhereTheAnswersSay) {
     using End = StartUpIdentification::End;
     using S = ExchangeResult::Status;
+    const auto r = [](S status, const char* text) {
+        ExchangeResult result;
+        result.status = status;
+        result.text = text;
+        return result;
+    };
     const QStringList all = {"ID", "VER", "SYNC", "SYNP", "SYNC", "DN"};
     const struct {
         const char* what;
@@ -142,37 +148,37 @@ TEST(StartUpIdentification, EndsWhereTheAnswersSay) {
         bool nameAnswered;
     } cases[] = {
         {"identified",
-         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"DN", {S::Reply, "KRB05"}}},
+         {{"ID", r(S::Reply, "Stepvane-CAN")}, {"DN", r(S::Reply, "KRB05")}},
          End::Identified,
          all,
          all.mid(0, 5),
          true},
         {"another device",
-         {{"ID", {S::Reply, "Stepvane-R-TB"}}},
+         {{"ID", r(S::Reply, "Stepvane-R-TB")}},
          End::OtherDevice,
          {"ID"},
          {"ID"},
          false},
         {"a silent device's 0",
-         {{"ID", {S::NoReply, "0"}}},
+         {{"ID", r(S::NoReply, "0")}},
          End::OtherDevice,
          {"ID"},
          {"ID"},
          false},
         {"no sync position",
-         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"SYNP", {S::Reply, "?"}}},
+         {{"ID", r(S::Reply, "Stepvane-CAN")}, {"SYNP", r(S::Reply, "?")}},
          End::Unusable,
          all.mid(0, 4),
          all.mid(0, 3),
          false},
         {"the line fails",
-         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"SYNC", {S::PortFailure, ""}}},
+         {{"ID", r(S::Reply, "Stepvane-CAN")}, {"SYNC", r(S::PortFailure, "")}},
          End::PortFailed,
          all.mid(0, 3),
          all.mid(0, 2),
          false},
         {"a silent name",
-         {{"ID", {S::Reply, "Stepvane-CAN"}}, {"DN", {S::NoReply, "0"}}},
+         {{"ID", r(S::Reply, "Stepvane-CAN")}, {"DN", r(S::NoReply, "0")}},
          End::Identified,
          all,
          all.mid(0, 5),
@@ -185,7 +191,7 @@ TEST(StartUpIdentification, EndsWhereTheAnswersSay) {
         const StartUpIdentification who = identifyForStartUp(
             [&](const QString& command) {
                 asked << command;
-                return c.answers.value(command, {S::Reply, "1"});
+                return c.answers.value(command, r(S::Reply, "1"));
             },
             [&](const QString& command, const QString&) {
                 handedOn << command;

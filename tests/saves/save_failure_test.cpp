@@ -148,6 +148,7 @@ class SaveFailureTest : public ::testing::Test, public SetupRig {
         rig.prompter.clear();
         rig.prompter.fileNames = {path};
         button->click();
+        EXPECT_TRUE(settleEngines());
         return rig.prompter.messages();
     }
 

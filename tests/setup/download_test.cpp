@@ -13,14 +13,6 @@ const QString kRateDone =
     "Baudrate change done.  Store to flash, exit program, and reset power for new baudrate to "
     "take effect.";
 
-// What a download of a freshly uploaded default device sends, in order.
-QStringList defaultDownload() {
-    return {"SR=0",      "ABORT",    "EDO=0",    "POL=0",  "RT=0",    "LCA=300", "SL=0",
-            "CURR=1500", "CURI=500", "CURT=500", "SLT=10", "SLE=500", "SLA=3",   "SLR=2",
-            "SLH=1000",  "SLI=100",  "CM",       "DN",     "NID",     "DB",      "BR",
-            "DOBOOT=0",  "EOBOOT=0", "EDEC=0",   "RZ=0"};
-}
-
 // The queries of the communication settings, each followed by its write where there is one.
 QStringList settingsSent(const QStringList& writes) {
     QStringList sent{"CM", "DN", "NID", "DB", "BR"};
@@ -39,6 +31,7 @@ class DownloadTest : public ::testing::Test, public SetupRig {
     }
     QStringList down() {
         window->DownloadPar->click();
+        EXPECT_TRUE(settleEngines());
         return rig.takeLines();
     }
     // The part of the download's wire between the last ordinary write and "DOBOOT=".
@@ -238,6 +231,7 @@ TEST_F(DownloadTest, StoreAsksAndReportsTheDevicesAnswer) {
         device->faults.rawReplies = {c.reply};
         rig.prompter.answers = {c.yes};
         window->SetSN->click();
+        ASSERT_TRUE(settleEngines());
         EXPECT_EQ(rig.takeLines(), c.yes ? QStringList{"@05STORE"} : QStringList());
         EXPECT_EQ(rig.prompter.messages(),
                   QStringList{"Are you sure you want to save parameters to flash?"} + c.after);
@@ -260,6 +254,7 @@ TEST_F(DownloadTest, PressesDuringAQuestionRunAfterTheOperation) {
     };
     rig.prompter.answers = {true};
     window->SetSN->click();
+    ASSERT_TRUE(settleEngines());
     EXPECT_TRUE(sentWhileAsked.isEmpty());
     EXPECT_EQ(rig.takeLines(), QStringList{"@05STORE"} + framed("05", uploadQueries()));
     EXPECT_FALSE(rig.hub.open_.contains(1));
@@ -278,6 +273,7 @@ TEST_F(DownloadTest, AnOpenedFileReachesTheDevice) {
     ready();
     rig.prompter.fileNames = {file};
     window->OpenParameters->click();
+    ASSERT_TRUE(settleEngines());
     QMap<QString, QString> expected = device->values;
     expected.insert({{"POL", "288"},  {"LCA", "250"},   {"SL", "1"},    {"CURR", "1800"},
                      {"CURI", "600"}, {"CURT", "750"},  {"SLT", "20"},  {"SLE", "400"},
@@ -293,6 +289,7 @@ TEST_F(DownloadTest, AnOpenedFileReachesTheDevice) {
     // ends at the empty EOBOOT, which answers nothing).
     forget();
     window->UploadPar->click();
+    ASSERT_TRUE(settleEngines());
     EXPECT_EQ(rig.takeLines().mid(0, 5), framed("05", {"EDO", "ID", "DB", "BR", "DN"}));
     EXPECT_EQ(controls().comm.DeviceIDCombo->currentText(), "07");
 }

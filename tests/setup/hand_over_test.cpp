@@ -33,12 +33,14 @@ TEST(HandOver, SetupGetsThePortAndGivesItBack) {
             for (int i = 0; i < 5; ++i) {
                 EXPECT_TRUE(QMetaObject::invokeMethod(m.Timer1, "timeout"));
             }
+            ASSERT_TRUE(settleEngines());
             EXPECT_EQ(rig.takeLines(), framed("05", uploadQueries()));
             EXPECT_TRUE(rig.hub.open_.contains(1));
             QTest::keyClick(setup, Qt::Key_Escape);
             EXPECT_TRUE(rig.hub.open_.contains(1));
             EXPECT_EQ(setup->result(), QDialog::Rejected);
             byFrame ? (void)setup->close() : setup->Close->click();
+            ASSERT_TRUE(settleEngines());
             EXPECT_TRUE(rig.hub.open_.isEmpty());
         };
         m.Setup->click();

@@ -82,6 +82,7 @@ Session run(bool late) {
     const QString path = dir.filePath("axis.par");
     rig.modal.scripts << [&](QDialog& child) {
         auto& setup = dynamic_cast<SetupParameters&>(child);
+        settleEngines();
         const SetupControls& c = setup.controls;
         seen.uploaded =
             QStringList{c.params.RunCurrent->text(), c.params.PosGuardRatio->text(),
@@ -90,12 +91,14 @@ Session run(bool late) {
             rig.prompter.messages();
         rig.prompter.fileNames = {path};
         setup.SaveParameters->click();
+        settleEngines();
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
             seen.file = file.readAll();
         }
         const QMap<QString, QString> before = d.values;
         setup.DownloadPar->click();
+        settleEngines();
         seen.downloadKeptTheDevice = d.values == before;
     };
     m.Setup->click();

@@ -105,6 +105,7 @@ class FileCommandsTest : public ::testing::Test, public SetupRig {
         rig.prompter.clear();
         rig.prompter.fileNames = {name};
         button->click();
+        EXPECT_TRUE(settleEngines());
     }
 
     QTemporaryDir dir;

@@ -7,16 +7,19 @@
 #include <memory>
 
 #include "setup/setup_parameters.h"
+#include "support/engine_settle.h"
 #include "support/sim_rig.h"
 
 // A setup window on COM1 with device 05 behind it, opened as the main window hands it over.
 struct SetupRig {
     SetupRig() : device(&rig.addDevice(1, 5)) {}
 
+    // Loads the window and lets its opening upload run to its end.
     SetupParameters& open(bool portOpen = true, bool deviceAnswered = true) {
         window = std::make_unique<SetupParameters>(rig.services());
         window->values() = {"05", "9600", 1, portOpen, deviceAnswered};
         window->load();
+        EXPECT_TRUE(settleEngines());
         return *window;
     }
 
@@ -52,6 +55,14 @@ inline QStringList uploadQueries() {
     return {"EDO", "ID",   "DB",   "BR",     "DN",     "NID", "POL",  "LCA",
             "CM",  "CURR", "CURI", "CURT",   "SLT",    "SLE", "SLA",  "SLR",
             "SLH", "SLI",  "SL",   "DOBOOT", "EOBOOT", "AR",  "EDEC", "RZ"};
+}
+
+// What a download of a freshly uploaded default device sends, in order.
+inline QStringList defaultDownload() {
+    return {"SR=0",      "ABORT",    "EDO=0",    "POL=0",  "RT=0",    "LCA=300", "SL=0",
+            "CURR=1500", "CURI=500", "CURT=500", "SLT=10", "SLE=500", "SLA=3",   "SLR=2",
+            "SLH=1000",  "SLI=100",  "CM",       "DN",     "NID",     "DB",      "BR",
+            "DOBOOT=0",  "EOBOOT=0", "EDEC=0",   "RZ=0"};
 }
 
 // The seven polarity signals, each with its bit of "POL" and its Low and High option.

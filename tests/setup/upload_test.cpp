@@ -40,6 +40,7 @@ TEST_F(UploadTest, EachPolaritySignalIsReadFromItsOwnBit) {
     for (const PolaritySignal& s : kPolaritySignals) {
         device->values["POL"] = QString::number(s.bit);
         window->UploadPar->click();
+        ASSERT_TRUE(settleEngines());
         for (const PolaritySignal& row : kPolaritySignals) {
             const PolarityPanel& p = controls().polarity;
             EXPECT_EQ((p.*row.high)->isChecked(), row.bit == s.bit) << s.bit << " " << row.bit;
@@ -98,6 +99,7 @@ TEST_F(UploadTest, AFailedQueryLeavesItsControlAndAllLaterOnes) {
     for (QPushButton* b : {w.UploadPar, w.DownloadPar, w.SetSN}) {
         b->click();
     }
+    ASSERT_TRUE(settleEngines());
     EXPECT_TRUE(rig.takeLines().isEmpty());
     EXPECT_EQ(rig.prompter.messages(), QStringList(3, "Communication with device not open!"));
 }

@@ -26,10 +26,12 @@ TEST(UploadVanish, TheUploadEndsAtTheFailedLine) {
         r.rig.hub.vanishAfter(1, QByteArray("@05") + key);
         const qsizetype reached = all.indexOf(key);
         r.withChild<SetupParameters>(r.form->Setup, [&](SetupParameters& w) {
+            ASSERT_TRUE(settleEngines());
             EXPECT_EQ(r.rig.takeLines(), framed("05", all.mid(0, reached + 1)));
             EXPECT_EQ(r.rig.prompter.messages(), QStringList{kIoError});
             EXPECT_EQ(w.controls.params.LCA->text(), reached > all.indexOf("LCA") ? "999" : "300");
             w.UploadPar->click();
+            ASSERT_TRUE(settleEngines());
             EXPECT_TRUE(r.rig.takeLines().isEmpty());
         });
         r.expectGivenUpThenReconnects({kIoError, kNotOpenError, kSelectAnotherPort});
@@ -53,6 +55,7 @@ TEST(DownloadVanish, TheDownloadEndsAtTheFailedLineWithoutDone) {
         r.start();
         QStringList said;
         r.withChild<SetupParameters>(r.form->Setup, [&](SetupParameters& w) {
+            ASSERT_TRUE(settleEngines());
             r.rig.takeLines();
             if (c.changeMethod) {
                 w.controls.comm.Ena232->setChecked(true);
@@ -60,6 +63,7 @@ TEST(DownloadVanish, TheDownloadEndsAtTheFailedLineWithoutDone) {
             }
             r.rig.hub.vanishAfter(1, c.after);
             w.DownloadPar->click();
+            ASSERT_TRUE(settleEngines());
             const QStringList sent = r.rig.takeLines();
             EXPECT_EQ(sent.value(0), "@05SR=0");
             EXPECT_EQ(sent.indexOf(c.after), sent.size() - 1) << "sent once, and last";
@@ -144,6 +148,7 @@ TEST(HandOverVanish, TheMainWindowCannotTakeThePortBack) {
         }
         r.withChild<QDialog>(c.setup ? r.form->Setup : r.form->ManualTerminal, [&](QDialog&) {
             EXPECT_TRUE(r.form->session().PausePolling);
+            ASSERT_TRUE(settleEngines());
             // The upload of the setup window is the only traffic while a child is open.
             EXPECT_TRUE(settleEngines());
             EXPECT_EQ(r.rig.takeLines().size(), c.setup && !c.goneBefore ? 24 : 0);
