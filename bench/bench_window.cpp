@@ -16,10 +16,14 @@ WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunn
             &prompter, &modal};
 }
 
-BenchWindow::BenchWindow(LineCounts& counts) : form(countedServices(counts, prompter, modal)) {}
+BenchWindow::BenchWindow(LineCounts& counts) : form(countedServices(counts, prompter, modal)) {
+    modal.settleLoad = false;  // the scripts wait in the event loop, as the program does
+}
 
 BenchDialog::BenchDialog(LineCounts& counts)
-    : form(countedServices(counts, prompter, modal), dir.filePath(QStringLiteral("nvq-can.ini"))) {}
+    : form(countedServices(counts, prompter, modal), dir.filePath(QStringLiteral("nvq-can.ini"))) {
+    modal.settleLoad = false;
+}
 
 bool BenchWindow::startPolling(int baud) {
     form.session().values.ComAddress = QStringLiteral("01");

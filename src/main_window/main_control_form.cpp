@@ -215,7 +215,24 @@ void MainControlForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainControlForm::handOver(std::function<void()> showChild) {
+    // One child at a time: a second press (a double click on "Setup") gets its child once the
+    // first has ended and the port is back, never while another child holds the port.
+    waitingChildren_.push_back(std::move(showChild));
+    if (!handingOver_) {
+        nextHandOver();
+    }
+}
+
+void MainControlForm::nextHandOver() {
+    if (waitingChildren_.empty()) {
+        handingOver_ = false;
+        session_.PausePolling = false;
+        return;
+    }
+    handingOver_ = true;
     session_.PausePolling = true;
+    std::function<void()> showChild = std::move(waitingChildren_.front());
+    waitingChildren_.pop_front();
     const auto closePort = [](MainLine& m) {
         if (m.values.ComPortStatus) {
             try {
@@ -237,12 +254,12 @@ void MainControlForm::handOver(std::function<void()> showChild) {
         }
     };
     session_.run(closePort, [this, showChild = std::move(showChild), reopenPort](bool ran) {
-        if (ran) {
-            showChild();
-            session_.run(reopenPort, [this](bool) { session_.PausePolling = false; });
-        } else {
-            session_.PausePolling = false;  // a stop dropped the press
+        if (!ran) {
+            nextHandOver();  // a stop dropped the press
+            return;
         }
+        showChild();
+        session_.run(reopenPort, [this](bool) { nextHandOver(); });
     });
 }
 

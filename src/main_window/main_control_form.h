@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -85,6 +86,7 @@ class MainControlForm : public DeviceWindow, private MainDisplay {
     // Fills the lists, identifies the device and starts polling.
     void startUp();
     void connectPresses();
+    void nextHandOver();
     void ManualTerminal_Click();
     void Setup_Click();
 
@@ -93,6 +95,9 @@ class MainControlForm : public DeviceWindow, private MainDisplay {
     void showInvalidPort(const QString& address) override;
 
     WindowServices services_;
+    // Children whose "Setup" or "Terminal" press waits for the hand-over under way.
+    std::deque<std::function<void()>> waitingChildren_;
+    bool handingOver_ = false;
     MainSession session_;
     PollFeed feed_;
     StopKey stopKey_;

@@ -9,7 +9,9 @@ void ScriptedModalRunner::showModal(QDialog& window) {
     window.show();
     QCoreApplication::processEvents();
     // The window's opening work runs on its line; the script sees its end.
-    LineEngine::settle();
+    if (settleLoad) {
+        LineEngine::settle();
+    }
     if (!scripts.isEmpty()) {
         scripts.takeFirst()(window);
     }

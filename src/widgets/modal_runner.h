@@ -17,8 +17,8 @@ class ExecModalRunner : public ModalRunner {
     void showModal(QDialog& window) override { window.exec(); }
 };
 
-// For tests: shows the window (which runs its load), hands it to the script, then closes it
-// unless the script already did.
+// For tests: shows the window (which runs its load), lets the jobs its load gave end, hands it to
+// the script, then closes it unless the script already did.
 class ScriptedModalRunner : public ModalRunner {
   public:
     using Script = std::function<void(QDialog&)>;
@@ -26,4 +26,7 @@ class ScriptedModalRunner : public ModalRunner {
 
     QList<Script> scripts;  // one per showing, in order; an empty queue just closes the window
     int shownCount = 0;
+    // Off for benches whose scripts wait in an event loop of their own: the window's thread
+    // then never waits for the jobs.
+    bool settleLoad = true;
 };

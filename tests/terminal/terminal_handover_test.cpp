@@ -107,4 +107,30 @@ TEST_F(TerminalHandoverTest, ClosingWhileALineRunsHandsThePortBack) {
     EXPECT_EQ(version, "V340");
 }
 
+// "Terminal" pressed twice before the first terminal opened (a double click): the terminals open
+// one after the other, each with the port, and the main window sends nothing while either has it.
+TEST_F(TerminalHandoverTest, TwoOpeningsPressedTogetherTakeThePortInTurn) {
+    start();
+    rig.takeLines();
+    QStringList seen;
+    for (const char* line : {"VER", "ID"}) {
+        rig.modal.scripts.append([&, line](QDialog& d) {
+            auto& t = dynamic_cast<TerminalForm&>(d);
+            form->Timer1_Timer();  // the main window's timer fires meanwhile
+            enter(t, line);
+            settleEngines();
+            seen << t.logText() << QString::number(form->session().PausePolling);
+        });
+    }
+    form->ManualTerminal->click();
+    form->ManualTerminal->click();
+    ASSERT_TRUE(settleEngines());
+    EXPECT_EQ(rig.modal.shownCount, 2);
+    EXPECT_EQ(seen, QStringList({">@05VER\r\n<V340\r\n", "1", ">@05ID\r\n<Stepvane-CAN\r\n", "1"}));
+    EXPECT_EQ(rig.takeLines(), framed("05", {"VER", "ID"}));
+    EXPECT_TRUE(rig.prompter.shown.isEmpty());
+    EXPECT_TRUE(form->session().portOpen);
+    EXPECT_FALSE(form->session().PausePolling);
+}
+
 }  // namespace
