@@ -17,13 +17,18 @@ constexpr int kBaudProgress = 10;
 
 }  // namespace
 
-PortScan::PortScan(std::unique_ptr<SerialPort> port) : port_(std::move(port)) {}
+PortScan::PortScan(std::unique_ptr<SerialPort> port)
+    : owned_(std::move(port)), port_(owned_.get()) {}
+
+PortScan::PortScan(SerialPort& port) : port_(&port) {}
 
 PortScan::~PortScan() {
-    closePort();
+    if (owned_) {
+        closePort();
+    }
 }
 
-void PortScan::reset() {
+void ScanState::reset() {
     SearchResult = false;
     StartSearch = true;
     PortNumber = firstPort;

@@ -14,42 +14,25 @@ enum class ScanTick {
     NoPortAvailable,  // no port could be opened at all: tell the user, then close the window
 };
 
-// The search for devices over ports 1 to 15, the five baud rates and device IDs "01" to "09",
-// one small step per tick so that the window showing it stays responsive between steps:
-//   1. one port per tick: can it be opened at all? (marks AvailablePort)
-//   2. one port per tick: the next marked port
-//   3. open that port at the next baud rate
-//   4. one device ID per tick: send "DN" and wait for a name containing "KRB"
-// The variables keep the names the connection dialog knows them by; it sets some before the
-// showing and reads the results after it.
-class PortScan {
-  public:
+// What a scan stands at and what it found. The variables keep the names the connection dialog
+// knows them by; it sets some before the showing and reads the results after it. The search
+// window keeps a copy of its own, which each step's copy replaces.
+struct ScanState {
     static constexpr int kLastPort = 15;
     static constexpr int kBaudCount = 5;
     static constexpr int kLastId = 9;
     static constexpr int kProgressMax = 1000;
 
-    explicit PortScan(std::unique_ptr<SerialPort> port);
-    ~PortScan();
-    PortScan(const PortScan&) = delete;
-    PortScan& operator=(const PortScan&) = delete;
-
     // The values every showing starts from; SearchAll, baudi, idi, FoundBaud and FoundID are
     // left as they are (the caller sets the mode, the scan the others before it uses them).
     void reset();
-    // One step of the scan.
-    ScanTick tick();
-    // Closes the port if it is open; a failure to close changes nothing for the scan.
-    void closePort();
-
-    SerialPort& port() { return *port_; }
 
     bool SearchResult = false;  // single mode: a device was found
     bool StartSearch = true;    // the scan may go on; "Cancel" clears it
     bool SearchAll = false;     // false: stop at the first device; true: collect every one
     int PortNumber = 1;         // the port being examined; after a single-mode find, its port
     int32_t AvailablePort = 0;  // bit n-1 set when port n could be opened
-    int Step = 1;               // 1 to 4, see above
+    int Step = 1;               // 1 to 4, see PortScan
     int baudi = 1;              // baud rate being tried, 1 to 5
     int idi = 1;                // device ID being tried, 1 to 9
     QString FoundBaud;          // baud rate text being tried; after a find, the one found
@@ -66,6 +49,31 @@ class PortScan {
 
     QString caption = QStringLiteral("Progress");  // what the window's label shows
     int progress = 0;                              // 0 to kProgressMax
+};
+
+// The search for devices over ports 1 to 15, the five baud rates and device IDs "01" to "09",
+// one small step per tick so that the window showing it stays responsive between steps:
+//   1. one port per tick: can it be opened at all? (marks AvailablePort)
+//   2. one port per tick: the next marked port
+//   3. open that port at the next baud rate
+//   4. one device ID per tick: send "DN" and wait for a name containing "KRB"
+class PortScan : public ScanState {
+  public:
+    // The scan owns its port and closes it when it ends.
+    explicit PortScan(std::unique_ptr<SerialPort> port);
+    // The scan works on a port that another owns (a line engine); whoever owns it closes it at
+    // the end, the scan never touches it again after its last step.
+    explicit PortScan(SerialPort& port);
+    ~PortScan();
+    PortScan(const PortScan&) = delete;
+    PortScan& operator=(const PortScan&) = delete;
+
+    // One step of the scan.
+    ScanTick tick();
+    // Closes the port if it is open; a failure to close changes nothing for the scan.
+    void closePort();
+
+    SerialPort& port() { return *port_; }
 
   private:
     ScanTick checkPort();
@@ -81,5 +89,6 @@ class PortScan {
     void addProgress(int amount);
     QString resultLine() const;
 
-    std::unique_ptr<SerialPort> port_;
+    std::unique_ptr<SerialPort> owned_;  // none when another owns the port
+    SerialPort* port_;
 };

@@ -11,13 +11,15 @@
 #include "connect/select_com_form.h"
 #include "main_window/main_control_form.h"
 #include "support/config_home.h"
+#include "support/engine_settle.h"
 #include "support/sim_rig.h"
 
 namespace {
 
 const char kNotFound[] = "Device not found!  Please check wiring and power inputs";
 
-// Runs a scan window as its timer would, until it closes; beforeTick runs before each tick.
+// Runs a scan window as its timer would, each step to its end, until it closes; beforeTick runs
+// before each tick.
 void runScan(QDialog& window, const std::function<void(SearchCom&)>& beforeTick = {}) {
     auto& search = dynamic_cast<SearchCom&>(window);
     for (int i = 0; i < 2000 && search.isVisible(); ++i) {
@@ -25,6 +27,7 @@ void runScan(QDialog& window, const std::function<void(SearchCom&)>& beforeTick 
             beforeTick(search);
         }
         search.StatusTimer_Timer();
+        settleEngines();
     }
     EXPECT_FALSE(search.isVisible()) << "the scan window closes itself";
 }
@@ -214,6 +217,7 @@ TEST_F(ConnectionDialogTest, ClosingTheScanWindowEndsTheScanAtOnce) {
         auto& search = dynamic_cast<SearchCom&>(window);
         for (int i = 0; i < 20; ++i) {  // into the queries on port 2
             search.StatusTimer_Timer();
+            settleEngines();
         }
         ASSERT_EQ(rig.hub.open_, QSet<int>{2});
         search.reject();  // Escape, or the window's frame

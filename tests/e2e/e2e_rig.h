@@ -7,6 +7,7 @@
 #include "connect/select_com_form.h"
 #include "e2e/sim_process.h"
 #include "link/qt_serial_port.h"
+#include "support/engine_settle.h"
 #include "support/sim_rig.h"
 
 // The program's connection dialog on the real serial ports, against the simulator, with the
@@ -18,7 +19,8 @@ struct RealDialog {
           services{[] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, inventory} {}
 
     // Clicks "Search" or "Search all" and runs the scan window's ticks back to back rather than
-    // 100 ms apart, calling beforeTick first; true when the scan window closed by itself.
+    // 100 ms apart, each step to its end, calling beforeTick first; true when the scan window
+    // closed by itself.
     bool search(bool all, const std::function<void(const SearchCom&)>& beforeTick = {}) {
         bool endedItself = false;
         modal.scripts.append([&](QDialog& window) {
@@ -28,6 +30,7 @@ struct RealDialog {
                     beforeTick(scan);
                 }
                 scan.StatusTimer_Timer();
+                settleEngines();
             }
             endedItself = !scan.isVisible();
         });

@@ -7,9 +7,9 @@
 namespace {
 
 // The scan from the connection dialog over COM1 (device 05 at 9600) and COM3 (device 02 at
-// 19200), with the scan window's ticks run back to back. COM1 goes away at one of the scan's
-// steps: the scan passes it over without a word and finds the device on COM3, which it would
-// never have reached with COM1's device there.
+// 19200), with the scan window's ticks run back to back, each step to its end. COM1 goes away at
+// one of the scan's steps: the scan passes it over without a word and finds the device on COM3,
+// which it would never have reached with COM1's device there.
 TEST(ScanVanish, APortLostDuringTheScanIsPassedOver) {
     const struct {
         const char* what;
@@ -36,6 +36,7 @@ TEST(ScanVanish, APortLostDuringTheScanIsPassedOver) {
                     r.rig.hub.vanish(1);
                 }
                 s.StatusTimer_Timer();
+                settleEngines();
             }
             EXPECT_FALSE(s.isVisible()) << "the scan ended by itself";
         });
