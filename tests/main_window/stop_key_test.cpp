@@ -114,7 +114,9 @@ TEST_F(StopKeyTest, PressesFromEverySourceRunOnceInOrderAfterTheTick) {
     form->terminal.SendTerminalText->setText("VER");
     QAccessibleInterface* button = QAccessible::queryAccessibleInterface(form->control.JOGP);
     ASSERT_NE(button, nullptr);
+    // Made here: an event made in the line's thread would give Qt's keyboard device to that thread.
     const std::vector<QEvent*> stopClick = click(form->control.RSTOP);
+    const std::vector<QEvent*> enterKey = {new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {})};
     rig.hub.afterLine = [&](const QByteArray& written) {
         if (written == "@05AR") {
             inWindowThread([button] {
@@ -123,7 +125,7 @@ TEST_F(StopKeyTest, PressesFromEverySourceRunOnceInOrderAfterTheTick) {
             // Long enough for the button's click timer to have run in the window's thread.
             QThread::msleep(150);
         } else if (written == "@05EX") {
-            deliver({new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, {})});
+            deliver(enterKey);
         } else if (written == "@05PX") {
             deliver(stopClick);
         }
