@@ -1,11 +1,11 @@
 #pragma once
 
-#include <atomic>
 #include <QByteArray>
 #include <QList>
 #include <QMap>
 #include <QSet>
 #include <QStringList>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <memory>
