@@ -107,4 +107,5 @@ int runInfo(const QStringList& args);
 int runRead(const QStringList& args);
 int runWrite(const QStringList& args);
 int runSend(const QStringList& args);
+int runStop(const QStringList& args);
 int runMonitor(const QStringList& args);

@@ -98,3 +98,43 @@ int runSend(const QStringList& args) {
     }
     return allAnswered ? kExitDone : kExitDeviceFailure;
 }
+
+// Ten characters at 9600 baud take about 10 ms; this leaves room for an adapter's own buffer.
+constexpr int kBroadcastSettleMs = 50;
+
+int runStop(const QStringList& args) {
+    Output out;
+    CommandLine cl(QStringLiteral("stop"),
+                   QStringLiteral("Stops every axis on the line: sends ABORT to ID 00, which "
+                                  "every device hears and none answers, so nothing is waited "
+                                  "for. Exit code 1 when the port cannot be used."),
+                   QString());
+    cl.parser.addOption(cl.port);
+    cl.parser.addOption(cl.baud);
+    cl.addJson();
+    if (const auto end = cl.parse(args, out)) {
+        return *end;
+    }
+    out.json = cl.parser.isSet(cl.json);
+    if (!cl.parser.positionalArguments().isEmpty()) {
+        throw CliError{kExitUsage, QStringLiteral("stop takes no commands")};
+    }
+    const int portNumber = cl.portNumber();
+    const QString baud = cl.baudRate();
+    LineState line;
+    const auto port = openLine(portNumber, baud, line);
+    const QString command = QStringLiteral("ABORT");
+    if (const auto failure =
+            sendTerminalLine(*port, true, QStringLiteral("00"), command, [](const QString&) {})) {
+        throw CliError{kExitDeviceFailure, QStringLiteral("%1: %2").arg(command, *failure)};
+    }
+    // No answer says when the frame has left: the port stays open a moment longer, so that an
+    // adapter still sending it is not closed under it.
+    port->delay(kBroadcastSettleMs);
+    if (out.json) {
+        out.printJson(QJsonObject{{"id", "00"}, {"command", command}, {"sent", true}});
+    } else {
+        out.line(QStringLiteral("ABORT sent to every device (ID 00)"));
+    }
+    return kExitDone;
+}

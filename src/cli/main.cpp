@@ -29,6 +29,7 @@ Commands:
                                  one exchange per command, one reply per line
   monitor --port N --baud B --id ID [--csv FILE] [--seconds S]
                                  the status polling cycle, decoded or as CSV rows
+  stop --port N --baud B         ABORT to every device on the line (ID 00, no reply)
 
 Every command takes --help and --json. Exit codes: 0 done, 1 a device or line failure,
 2 usage or file error, 3 verify mismatch.
@@ -42,7 +43,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = QCoreApplication::arguments().mid(1);
     const std::map<QString, std::function<int(const QStringList&)>> commands{
         {"ports", runPorts}, {"scan", runScan}, {"info", runInfo},       {"read", runRead},
-        {"write", runWrite}, {"send", runSend}, {"monitor", runMonitor},
+        {"write", runWrite}, {"send", runSend}, {"monitor", runMonitor}, {"stop", runStop},
     };
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h") || args.first() == QLatin1String("help")) {

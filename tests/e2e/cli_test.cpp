@@ -237,6 +237,29 @@ TEST(CommandLine, InfoSendAndMonitorReadTheDevice) {
     EXPECT_TRUE(monitor.out.contains(" ms  AR=0 EX=0 PX=0"));
 }
 
+// "stop" reaches every device at once through ID 00 and waits for no answer: two jogging axes
+// stand still after it, and the line carries that one frame.
+TEST(CommandLine, StopHaltsEveryAxisOnTheLine) {
+    SimProcess sim({"--port", "4", "--device", "1:38400", "--device", "2:38400"});
+    ASSERT_TRUE(sim.started());
+    const QStringList line{"--port", "4", "--baud", "38400"};
+    for (const char* id : {"1", "2"}) {
+        const CliRun jog = nvqCan(QStringList{"send", "--id", id, "J+"} + line);
+        ASSERT_EQ(jog.code, 0) << jog.err.toStdString();
+    }
+    const qsizetype before = sim.sent().size();
+    const CliRun stop = nvqCan(QStringList{"stop"} + line);
+    EXPECT_EQ(stop.code, 0) << stop.err.toStdString();
+    EXPECT_EQ(stop.out, "ABORT sent to every device (ID 00)\n");
+    EXPECT_EQ(sim.sent().mid(before), QStringList{"@00ABORT"});
+    for (const char* id : {"1", "2"}) {
+        EXPECT_EQ(nvqCan(QStringList{"send", "--id", id, "PS"} + line).out, "0\n") << id;
+    }
+    const CliRun json = nvqCan(QStringList{"stop", "--json"} + line);
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).object()["id"].toString(), "00");
+    EXPECT_EQ(nvqCan(QStringList{"stop", "PX"} + line).code, 2);
+}
+
 // Values out of range, not finite or no number at all are usage errors naming the range; a value
 // holding "%1" is quoted as typed.
 TEST(CommandLine, OptionValuesOutOfRangeNameTheRange) {
