@@ -37,14 +37,7 @@ bool Identification::startUp(MainLine& m) {
 // port-unavailable path has run).
 bool Identification::identifyAndRead(MainLine& m) {
     ConnectionValues& v = m.values;
-    const auto send = [&m](const QString& command) {
-        ExchangeResult result;
-        result.text = m.SendReceive(command);
-        result.status = m.policy.lastAnswered()  ? ExchangeResult::Status::Reply
-                        : m.values.ComPortStatus ? ExchangeResult::Status::NoReply
-                                                 : ExchangeResult::Status::PortFailure;
-        return result;
-    };
+    const auto send = [&m](const QString& command) { return m.exchangeResult(command); };
     const auto shown = [this, &m](const QString& command, const QString& reply) {
         if (command == QLatin1String("ID")) {
             showId(m, reply);

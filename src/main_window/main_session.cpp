@@ -11,15 +11,19 @@ MainLine::MainLine(LineEngine::Line& line, const ConnectionValues& values, Promp
           // The window's own exchange, so that a silent device or a failed line shows as it
           // happens; its answer told as the cycle needs it.
           policy.ARMode = options.arMode;
-          ExchangeResult result;
-          result.text = policy.SendReceive(command);
-          result.status = policy.lastAnswered()        ? ExchangeResult::Status::Reply
-                          : this->values.ComPortStatus ? ExchangeResult::Status::NoReply
-                                                       : ExchangeResult::Status::PortFailure;
-          return result;
+          return exchangeResult(command);
       }),
       prompter_(line, windowPrompter),
       display_(display) {}
+
+ExchangeResult MainLine::exchangeResult(const QString& command) {
+    ExchangeResult result;
+    result.text = policy.SendReceive(command);
+    result.status = policy.lastAnswered()  ? ExchangeResult::Status::Reply
+                    : values.ComPortStatus ? ExchangeResult::Status::NoReply
+                                           : ExchangeResult::Status::PortFailure;
+    return result;
+}
 
 void MainLine::tell(const QString& message) {
     prompter_.info(message);

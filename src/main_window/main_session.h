@@ -43,6 +43,9 @@ class MainLine : private MainLinkHost {
     bool latchShown = false;
 
     QString SendReceive(const QString& command) { return policy.SendReceive(command); }
+    // The same exchange, its answer told as the device layer's sequences take it: a silent
+    // device's "0" as NoReply, a given-up port as PortFailure.
+    ExchangeResult exchangeResult(const QString& command);
     Prompter& prompter() { return prompter_; }
     void show(std::function<void()> fn) { line.show(std::move(fn)); }
 
