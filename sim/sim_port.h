@@ -98,6 +98,7 @@ class SimPort : public SerialPort {
     QByteArray read() override;
     void delay(int ms) override;
     bool waitForInput(int ms) override;
+    qint64 nowUs() const override { return hub_.nowUs(); }
 
     // The operations in the order they were called, e.g. "threshold 1", "open".
     QStringList calls;

@@ -48,6 +48,7 @@ class ReplyAssembler {
             buffer_ += QChar::fromLatin1(c);
             return false;
         }
+        raw_ = buffer_.toLatin1();
         buffer_ = StripReplyPrefix(buffer_);
         if (!arMode_ || !buffer_.contains(QLatin1Char('$'))) {
             reply_ = buffer_;
@@ -56,9 +57,12 @@ class ReplyAssembler {
         return autoResponsePayload(buffer_, reply_);
     }
     const QString& reply() const { return reply_; }
+    // The last line as it came, before its prefix was taken off.
+    const QByteArray& raw() const { return raw_; }
 
   private:
     bool arMode_;
+    QByteArray raw_;
     QString buffer_;
     QString reply_;
 };
@@ -167,8 +171,9 @@ enum class Attempt {
 // One attempt: write, wait, read until a usable line or until the device falls silent. The kept
 // auto-response lines are read first, as if they had come after the write.
 Attempt attempt(SerialPort& port, const QString& address, const QString& command, bool arMode,
-                const QByteArray& kept, QString& reply) {
+                const QByteArray& kept, QString& reply, ExchangeTrace& trace) {
     port.write(commandFrame(address, command));
+    ++trace.writes;
     if (const int ms = commandDelayMs(command); ms > 0) {
         port.delay(ms);
     }
@@ -176,16 +181,30 @@ Attempt attempt(SerialPort& port, const QString& address, const QString& command
     for (char c : kept) {
         if (assembler.take(c)) {
             reply = assembler.reply();
+            trace.line = assembler.raw();
             return Attempt::Early;
         }
     }
+    const qint64 sentUs = port.nowUs();
     ReadBudget budget;
     const auto onChar = [&assembler](char c) { return assembler.take(c); };
     if (readCharacters(port, ReadLimits{}, budget, onChar) != ReadEnd::Stopped) {
         return Attempt::Silent;
     }
+    trace.replyUs = port.nowUs() - sentUs;
+    trace.line = assembler.raw();
     reply = assembler.reply();
     return Attempt::Answered;
+}
+
+// Tells the line's watcher what the exchange saw.
+ExchangeResult traced(const LineState& line, ExchangeTrace& trace, ExchangeResult result) {
+    if (line.afterExchange) {
+        trace.status = result.status;
+        trace.reply = result.text;
+        line.afterExchange(trace);
+    }
+    return result;
 }
 
 }  // namespace
@@ -196,32 +215,39 @@ ExchangeResult exchange(SerialPort& port, LineState& line, const QString& addres
         line.beforeExchange();
     }
     ExchangeResult result;
+    ExchangeTrace trace;
+    trace.address = address;
+    trace.command = command;
+    const quint64 droppedEarlier = line.staleDropped;
     try {
         const QByteArray kept = settle(port, line, options.arMode);
+        trace.droppedBefore = line.staleDropped - droppedEarlier;
         ++line.exchanges;
         for (int i = 0; i < options.attempts; ++i) {
             const Attempt a = attempt(port, address, command, options.arMode,
-                                      i == 0 ? kept : QByteArray(), result.text);
+                                      i == 0 ? kept : QByteArray(), result.text, trace);
             if (a != Attempt::Silent) {
                 // An unanswered earlier attempt, or a reply taken from an earlier report, leaves
                 // an answer on its way; a reply that may have been a missing answer leaves this
                 // command's own.
                 markAnswered(line, i > 0 || a == Attempt::Early);
                 result.status = ExchangeResult::Status::Reply;
-                return result;
+                return traced(line, trace, result);
             }
             line.unsettled = true;
         }
         markUnanswered(line);
         result.status = ExchangeResult::Status::NoReply;
         result.text.clear();
+        trace.line.clear();
+        trace.replyUs = -1;
     } catch (const PortError& e) {
         line.unsettled = true;
         result.status = ExchangeResult::Status::PortFailure;
         result.text.clear();
         result.error = e.description();
     }
-    return result;
+    return traced(line, trace, result);
 }
 
 void beginOwnExchange(SerialPort& port, LineState& line) {

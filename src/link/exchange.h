@@ -28,6 +28,20 @@ struct ExchangeOptions {
     int attempts = 1;
 };
 
+// What one exchange saw, for whoever measures the line's health device by device.
+struct ExchangeTrace {
+    QString address;
+    QString command;
+    ExchangeResult::Status status = ExchangeResult::Status::NoReply;
+    QByteArray line;      // the reply line as it came, prefix included, without its CR
+    QString reply;        // the reply as the exchange returned it
+    qint64 replyUs = -1;  // from the end of the command (and its delay) to the reply's CR
+    int writes = 0;       // frames written: a command sent again counts each time
+    // Lines, or parts of one, dropped while the line settled before the command went out: an
+    // answer that came too late for the exchange before, or a second answer to it.
+    quint64 droppedBefore = 0;
+};
+
 // What the exchanges on one line carry from one to the next, so that an answer that comes after
 // its own exchange has ended is never taken for the answer to a later command.
 struct LineState {
@@ -47,6 +61,8 @@ struct LineState {
 
     // Runs first in every exchange on this line (the line engine sends a due stop there).
     std::function<void()> beforeExchange;
+    // Runs at the end of every exchange() on this line with what it saw.
+    std::function<void(const ExchangeTrace&)> afterExchange;
 };
 
 // One command line out, one reply line back: drop what the line holds from earlier exchanges

@@ -1,7 +1,14 @@
 #include "link/serial_port.h"
 
+#include <chrono>
+
 PortError::PortError(const QString& description)
     : std::runtime_error(description.toStdString()), description_(description) {}
+
+qint64 SerialPort::nowUs() const {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 QString withOpenFailureHelp(const QString& message, const SerialPort& port) {
     const QString help = port.openFailureHelp();

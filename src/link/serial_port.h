@@ -39,6 +39,10 @@ class SerialPort {
     // Why the last open() failed and what the user can do about it, lines joined by CR; "" when
     // it worked or there is nothing to add to the failure's description.
     virtual QString openFailureHelp() const { return QString(); }
+    // The clock the line's waits run on, in microseconds from an arbitrary start: the steady
+    // clock, or a simulated line's virtual one, so that reply times are measured as the line
+    // saw them.
+    virtual qint64 nowUs() const;
 };
 
 // The message, followed on a further line by the port's explanation of its failed open when it
