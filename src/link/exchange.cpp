@@ -230,6 +230,7 @@ ExchangeResult exchange(SerialPort& port, LineState& line, const QString& addres
                 // An unanswered earlier attempt, or a reply taken from an earlier report, leaves
                 // an answer on its way; a reply that may have been a missing answer leaves this
                 // command's own.
+                trace.answerOnItsWay = i > 0 || a == Attempt::Early || line.owed;
                 markAnswered(line, i > 0 || a == Attempt::Early);
                 result.status = ExchangeResult::Status::Reply;
                 return traced(line, trace, result);

@@ -40,6 +40,10 @@ struct ExchangeTrace {
     // Lines, or parts of one, dropped while the line settled before the command went out: an
     // answer that came too late for the exchange before, or a second answer to it.
     quint64 droppedBefore = 0;
+    // Answered, but the reply may have been an earlier command's late answer (or the answer to an
+    // unanswered first attempt), so this command's own answer may still come: a line dropped
+    // before the next exchange is then that late answer, not a second one.
+    bool answerOnItsWay = false;
 };
 
 // What the exchanges on one line carry from one to the next, so that an answer that comes after

@@ -83,7 +83,7 @@ LineTally::LineTally(int baud, std::function<qint64()> clockMs)
 void LineTally::take(const ExchangeTrace& trace) {
     if (trace.droppedBefore > 0 && !previous_.isEmpty()) {
         LineQuality& before = devices_[previous_];
-        if (previousAnswered_) {
+        if (previousAnsweredOnly_) {
             before.garbled += trace.droppedBefore;
             before.doubled += trace.droppedBefore;
         } else {
@@ -97,7 +97,7 @@ void LineTally::take(const ExchangeTrace& trace) {
     LineQuality& q = devices_[trace.address];
     ++q.exchanges;
     previous_ = trace.address;
-    previousAnswered_ = trace.status == ExchangeResult::Status::Reply;
+    previousAnsweredOnly_ = trace.status == ExchangeResult::Status::Reply && !trace.answerOnItsWay;
     if (trace.status == ExchangeResult::Status::NoReply) {
         ++q.unanswered;
         if (q.silentSinceMs < 0) {
@@ -125,9 +125,13 @@ void LineTally::take(const ExchangeTrace& trace) {
             break;
     }
     if (trace.replyUs >= 0) {
-        q.replyTimes.add(trace.replyUs);
+        // The port takes the command before the line has carried it: its end on the line comes
+        // the frame's own time later.
+        const int frame = int(commandFrame(trace.address, trace.command).size());
+        const qint64 fromEnd = std::max<qint64>(0, trace.replyUs - characterTimeUs(frame, baud_));
+        q.replyTimes.add(fromEnd);
         const qint64 own = characterTimeUs(int(trace.line.size()) + 1, baud_);
-        q.answerTimes.add(std::max<qint64>(0, trace.replyUs - own));
+        q.answerTimes.add(std::max<qint64>(0, fromEnd - own));
     }
 }
 
@@ -140,5 +144,5 @@ const LineQuality& LineTally::of(const QString& id) const {
 void LineTally::clear() {
     devices_.clear();
     previous_.clear();
-    previousAnswered_ = false;
+    previousAnsweredOnly_ = false;
 }

@@ -39,7 +39,9 @@ struct LineQuality {
     quint64 doubled = 0;        // of the garbled: a second line after the reply
     quint64 foreignPrefix = 0;  // replies whose "#" prefix named another ID
     quint64 dollarRepeats = 0;  // "$" replies, each asked again
-    ReplyTimes replyTimes;      // from the end of the command to the reply's CR
+    // From the end of the command on the line (the port's write returns before the line has
+    // carried it: the frame's own time is left out) to the reply's CR.
+    ReplyTimes replyTimes;
     // The same less the time the reply's own characters take on the line at its rate: how long
     // the device took to answer, whatever the reply's length.
     ReplyTimes answerTimes;
@@ -54,8 +56,9 @@ ReplyFault replyFault(const ExchangeTrace& trace);
 
 // Tallies every exchange on one line by device ID. Hook it to the line:
 //   line.afterExchange = [&tally](const ExchangeTrace& t) { tally.take(t); };
-// Lines dropped before an exchange belong to the exchange before it: a late answer when that one
-// went unanswered, a second answer when it was answered.
+// Lines dropped before an exchange belong to the exchange before it: a second answer when that
+// one was answered, a late answer when it went unanswered or its reply may have been an earlier
+// command's late answer.
 class LineTally {
   public:
     // baud: the line's rate, for the reply's own time on the line. clockMs: milliseconds since
@@ -74,7 +77,8 @@ class LineTally {
     std::function<qint64()> clockMs_;
     QMap<QString, LineQuality> devices_;
     QString previous_;
-    bool previousAnswered_ = false;
+    // The exchange before answered, and no answer of an earlier command was still owed.
+    bool previousAnsweredOnly_ = false;
 };
 
 // The time n characters take on a line at baud (10 bits each), in microseconds.
