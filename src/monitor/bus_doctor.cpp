@@ -286,12 +286,20 @@ QStringList BusDoctor::State::sentLines() const {
         }
         lines << line;
     }
-    QMap<QString, QStringList> byRates;  // the same rates probed, in one line
+    // IDs probed at the same rates share a line, in the order of their first ID.
+    QList<QPair<QString, QStringList>> byRates;
     for (auto it = probedAt.begin(); it != probedAt.end(); ++it) {
-        byRates[ratesText(*it)] << it.key();
+        const QString rates = ratesText(*it);
+        auto same = std::find_if(byRates.begin(), byRates.end(),
+                                 [&rates](const auto& group) { return group.first == rates; });
+        if (same == byRates.end()) {
+            byRates.append({rates, {it.key()}});
+        } else {
+            same->second << it.key();
+        }
     }
-    for (auto it = byRates.begin(); it != byRates.end(); ++it) {
-        lines << QStringLiteral("Probed %1 with DN at %2").arg(idRangesText(*it), it.key());
+    for (const auto& [rates, ids] : byRates) {
+        lines << QStringLiteral("Probed %1 with DN at %2").arg(idRangesText(ids), rates);
     }
     return lines;
 }
