@@ -1,6 +1,7 @@
 // The doctor's judgement: which faults the figures of a diagnosis show, each in plain words.
 #include <QDateTime>
 #include <QSet>
+#include <algorithm>
 
 #include "files/printable_text.h"
 #include "monitor/bus_doctor.h"
@@ -19,6 +20,12 @@ QString ms(qint64 us) {
 
 double garbledShare(const LineQuality& q) {
     return q.answered > 0 ? double(q.garbled) / double(q.answered) : 0.0;
+}
+
+// Commands a device that answers left unanswered, less those whose answer came late: on a noisy
+// line, replies whose CR was hit.
+quint64 lostReplies(const LineQuality& q) {
+    return q.answered > 0 ? q.unanswered - std::min(q.late, q.unanswered) : 0;
 }
 
 DoctorFinding finding(DoctorFinding::Kind kind, const QStringList& ids, const QString& title,
@@ -91,11 +98,15 @@ DoctorFinding noisyLine(const QStringList& ids, const QMap<QString, LineQuality>
     QStringList counts;
     for (const QString& id : ids) {
         const LineQuality& q = quality[id];
-        counts << QStringLiteral("%1: %2 of %3").arg(id).arg(q.garbled).arg(q.answered);
+        counts << QStringLiteral("%1: %2 garbled and %3 unanswered of %4")
+                      .arg(id)
+                      .arg(q.garbled)
+                      .arg(lostReplies(q))
+                      .arg(q.exchanges);
     }
     return finding(DoctorFinding::Kind::NoisyLine, ids,
                    QStringLiteral("Replies are garbled on the line"),
-                   QStringLiteral("garbled replies %1").arg(counts.join(QStringLiteral(", "))),
+                   QStringLiteral("replies %1").arg(counts.join(QStringLiteral("; "))),
                    QStringLiteral("Check the termination (120 Ω at both ends of the line only), "
                                   "the grounding and common wire, the cable length for the baud "
                                   "rate (lower the rate on a long cable), and stubs to the "
@@ -162,7 +173,7 @@ QList<DoctorFinding> diagnose(const DoctorPlan& plan, const DoctorReport& r) {
     for (const QString& id : r.ids) {
         if (shared.contains(id)) {
             found << sharedId(id, r.quality[id]);
-        } else if (r.quality[id].garbled > 0) {
+        } else if (r.quality[id].garbled + lostReplies(r.quality[id]) > 0) {
             noisy << id;
         }
     }
@@ -177,9 +188,10 @@ QList<DoctorFinding> diagnose(const DoctorPlan& plan, const DoctorReport& r) {
     }
     // Also a device whose every answer came late.
     for (auto it = r.quality.begin(); it != r.quality.end(); ++it) {
-        // Noise that hits a reply's CR leaves a line without its end, dropped as late: on a noisy
-        // line late replies no more than the garbled ones are the noise's.
-        const bool noiseExplains = noisy.contains(it.key()) && it->late <= it->garbled;
+        // Noise that hits a reply's CR leaves a line without its end, which may be dropped as
+        // late: on a noisy line late replies no more than the damaged ones are the noise's.
+        const bool noiseExplains =
+            noisy.contains(it.key()) && it->late <= it->garbled + lostReplies(*it);
         if (it->late > 0 && !noiseExplains) {
             found << lateReplies(it.key(), *it);
         }

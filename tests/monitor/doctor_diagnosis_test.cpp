@@ -108,6 +108,10 @@ TEST(DoctorDiagnosis, EachFaultGivesItsFindingAndOnlyIt) {
          expected,
          report({{"01", {.garbled = 3, .late = 1}}, {"02", {.garbled = 5}}, {"05", kClean}}),
          {{Kind::NoisyLine, {"01", "02"}}}},
+        {"noise that cuts reply ends off",
+         expected,
+         report({{"01", {.unanswered = 1}}, {"02", {.unanswered = 2}}, {"05", kClean}}),
+         {{Kind::NoisyLine, {"01", "02"}}}},
         {"slow device",
          expected,
          report({{"01", kClean}, {"02", {.answerUs = 30000, .replyUs = 32000}}, {"05", kClean}}),
@@ -175,8 +179,9 @@ TEST(DoctorDiagnosis, FindingsSayWhatIsWrongWhatShowsItAndWhatToCheck) {
           "Power the devices one at a time to see which answer to 05, and give one of them "
           "another ID."}},
         {plan,
-         report({{"01", {.garbled = 2}}, {"05", {.garbled = 4}}}),
-         {"Replies are garbled on the line", "garbled replies 01: 2 of 33, 05: 4 of 33",
+         report({{"01", {.garbled = 2}}, {"05", {.unanswered = 1, .garbled = 4}}}),
+         {"Replies are garbled on the line",
+          "replies 01: 2 garbled and 0 unanswered of 33; 05: 4 garbled and 1 unanswered of 34",
           "Check the termination (120 Ω at both ends of the line only), the grounding and common "
           "wire, the cable length for the baud rate (lower the rate on a long cable), and stubs "
           "to the devices."}},
