@@ -387,6 +387,87 @@ TEST(CommandLine, WriteTakesEachDeviceOnceAndTheStepsAskedFor) {
     }
 }
 
+// The doctor on a clean line, with an expected device that stays silent, and refused usages;
+// its JSON parses and the line carries queries only.
+TEST(CommandLine, DoctorExitCodesAndJson) {
+    SimProcess sim({"--port", "3", "--device", "1", "--device", "2", "--device", "5"});
+    ASSERT_TRUE(sim.started());
+    const CliRun clean = nvqCan(QStringList{"doctor", "--id", "1,2,5"} + kLine3);
+    EXPECT_EQ(clean.code, 0) << clean.err.toStdString();
+    EXPECT_TRUE(clean.out.startsWith("No fault found.\n")) << clean.out.toStdString();
+    EXPECT_TRUE(
+        clean.out.contains("\n  Sent to 01, 02, 05: ID, VER, DN, then ID, PX, EX 10 "
+                           "times each\n"))
+        << clean.out.toStdString();
+    EXPECT_TRUE(clean.err.isEmpty()) << "no progress when standard error is no terminal";
+
+    const CliRun silent = nvqCan(QStringList{"doctor", "--id", "1,3", "--json"} + kLine3);
+    EXPECT_EQ(silent.code, 1) << silent.err.toStdString();
+    QJsonParseError error;
+    const QJsonObject o = QJsonDocument::fromJson(silent.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << silent.out.toStdString();
+    const QJsonArray findings = o["findings"].toArray();
+    ASSERT_EQ(findings.size(), 1);
+    EXPECT_EQ(findings[0].toObject()["kind"].toString(), "silent_device");
+    EXPECT_EQ(findings[0].toObject()["title"].toString(), "03 does not answer");
+    EXPECT_EQ(o["devices"].toObject()["01"].toObject()["exchanges"].toInt(), 33);
+    EXPECT_EQ(o["sent"].toArray().last().toString(),
+              "Probed 03 with DN at 19200, 38400, 57600 and 115200 baud");
+
+    const QRegularExpression query("^@0[1-9](DN|ID|VER|PX|EX)$");
+    for (const QString& line : sim.sent("COM3")) {
+        EXPECT_TRUE(query.match(line).hasMatch()) << line.toStdString();
+    }
+    const qsizetype sent = sim.sent().size();
+    for (const QStringList& args :
+         {QStringList{"doctor", "--id", "1", "--all-ids"}, QStringList{"doctor", "--id", "0"},
+          QStringList{"doctor", "extra"}, QStringList{"doctor", "--rounds", "3"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun run = nvqCan(args + kLine3);
+        EXPECT_EQ(run.code, 2);
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_EQ(nvqCan(QStringList{"doctor", "--id", "1", "--all-ids"} + kLine3).err,
+              "nvq-can: --id and --all-ids exclude each other\n");
+    EXPECT_EQ(sim.sent().size(), sent) << "a refused usage sends nothing";
+}
+
+// Several IDs: each device in turn, each row naming it.
+TEST(CommandLine, MonitorPollsEveryDeviceGiven) {
+    SimProcess sim({"--port", "3", "--device", "1", "--device", "2"});
+    ASSERT_TRUE(sim.started());
+    const QStringList ids{"--id", "01,02", "--seconds", "1"};
+    const CliRun text = nvqCan(QStringList{"monitor"} + kLine3 + ids, 20000);
+    EXPECT_EQ(text.code, 0) << text.err.toStdString();
+    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4);
+    const QRegularExpression row(R"(^ +\d+ ms  (0[12])  (.*)$)");
+    QStringList order;
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch m = row.match(line);
+        ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+        order << m.captured(1);
+    }
+    EXPECT_TRUE(lines[0].endsWith(" ms  01  ID=Stepvane-CAN VER=V340 DN=KRB01"))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(" ms  01  AR=0 EX=0 PX=0")) << lines[2].toStdString();
+    EXPECT_EQ(order.mid(0, 4), QStringList({"01", "02", "01", "02"}));
+
+    const CliRun csv = nvqCan(QStringList{"monitor", "--csv", "-"} + kLine3 + ids, 20000);
+    EXPECT_EQ(csv.code, 0);
+    const QStringList rows = csv.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(rows.size(), 3);
+    EXPECT_TRUE(rows[0].startsWith("ms,id,communication,encoder,position,"))
+        << rows[0].toStdString();
+    EXPECT_EQ(rows[1].section(',', 1, 2), "01,1");
+    EXPECT_EQ(rows[2].section(',', 1, 2), "02,1");
+
+    const CliRun json = nvqCan(QStringList{"monitor", "--json"} + kLine3 + ids, 20000);
+    const QStringList objects = json.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(objects.size(), 2);
+    EXPECT_EQ(QJsonDocument::fromJson(objects[1].toUtf8()).object()["id"].toString(), "02");
+}
+
 // A port that cannot be opened is the line's failure, code 1, for every command that opens one.
 TEST(CommandLine, APortThatCannotBeOpenedEndsWithCode1) {
     SimProcess sim({"--port", "3", "--device", "5"});  // for its ports folder
