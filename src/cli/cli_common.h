@@ -109,3 +109,4 @@ int runWrite(const QStringList& args);
 int runSend(const QStringList& args);
 int runStop(const QStringList& args);
 int runMonitor(const QStringList& args);
+int runDoctor(const QStringList& args);

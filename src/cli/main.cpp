@@ -30,6 +30,9 @@ Commands:
   monitor --port N --baud B --id ID [--csv FILE] [--seconds S]
                                  the status polling cycle, decoded or as CSV rows
   stop --port N --baud B         ABORT to every device on the line (ID 00, no reply)
+  doctor --port N --baud B [--id 05,07,10-14 | --all-ids]
+                                 what is wrong on the line, with harmless queries
+                                 (IDs 01 to 09 unless given); exit code 1 when something is
 
 Every command takes --help and --json. Exit codes: 0 done, 1 a device or line failure,
 2 usage or file error, 3 verify mismatch.
@@ -42,8 +45,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("nvq-can"));
     const QStringList args = QCoreApplication::arguments().mid(1);
     const std::map<QString, std::function<int(const QStringList&)>> commands{
-        {"ports", runPorts}, {"scan", runScan}, {"info", runInfo},       {"read", runRead},
-        {"write", runWrite}, {"send", runSend}, {"monitor", runMonitor}, {"stop", runStop},
+        {"ports", runPorts},     {"scan", runScan},   {"info", runInfo},
+        {"read", runRead},       {"write", runWrite}, {"send", runSend},
+        {"monitor", runMonitor}, {"stop", runStop},   {"doctor", runDoctor},
     };
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h") || args.first() == QLatin1String("help")) {

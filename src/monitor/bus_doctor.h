@@ -47,8 +47,10 @@ struct DoctorPlan {
 // The outcome: the findings (none: "No fault found"), the figures, and what was sent.
 struct DoctorReport {
     int baud = 0;
-    QStringList ids;                // the devices that answered at the line's rate
-    QMap<QString, int> otherBauds;  // silent IDs found at another rate
+    QStringList ids;                        // the devices that answered at the line's rate
+    QMap<QString, int> otherBauds;          // silent IDs found at another rate
+    QMap<QString, QString> otherBaudNames;  // ... and what they answered "DN" there
+    // At the line's rate: the devices, the expected ones and those found at another rate.
     QMap<QString, LineQuality> quality;
     QList<DoctorFinding> findings;
     QStringList sent;  // what went out, in plain words, one line per kind of query
@@ -60,6 +62,12 @@ struct DoctorReport {
 // The findings that the figures of a diagnosis show. Pure: table-tested.
 QList<DoctorFinding> diagnose(const DoctorPlan& plan, const DoctorReport& figures);
 
+// The rates the doctor probes a silent ID at, besides the line's own.
+QList<int> doctorRates();
+
+// IDs as a short list: "01-03, 05, 07".
+QString idRangesText(QStringList ids);
+
 // The report for a person (the window's report, the command line's output) and as JSON.
 QString doctorReportText(const DoctorReport& report);
 QJsonObject doctorReportJson(const DoctorReport& report);
@@ -68,17 +76,25 @@ QJsonObject doctorReportJson(const DoctorReport& report);
 // between steps) and the command line in a loop. Harmless queries only: nothing is written to a
 // device and nothing moves. Changes the line's rate while it probes other rates and sets it back
 // before it ends.
+//
+// step() runs on the line's thread; cancel() may be called from any thread. The other accessors
+// are read between steps.
 class BusDoctor {
   public:
     BusDoctor(SerialPort& port, LineState& line, int baud, DoctorPlan plan);
     ~BusDoctor();
+    BusDoctor(const BusDoctor&) = delete;
+    BusDoctor& operator=(const BusDoctor&) = delete;
 
-    // Runs the next step; false once every step has run (the report is then complete).
+    // Runs the next step; false once every step has run (the report is then complete), after a
+    // cancel, or when the line failed. The rate is set back before it returns false.
     bool step();
     int stepsDone() const;
     int stepsTotal() const;    // may grow once silent IDs are known
     QString stepText() const;  // what the step under way does, for the progress caption
-    // Ends early: the report says it was cancelled and keeps what was found so far.
+    // Ends early: the step under way ends, the next step() sets the rate back and returns false;
+    // the report says it was cancelled and keeps the figures so far (no findings: they would
+    // judge a half-done diagnosis). Destroying an unfinished doctor does the same.
     void cancel();
     const DoctorReport& report() const;
 
