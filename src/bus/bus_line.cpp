@@ -41,8 +41,7 @@ BusRow busRow(const BusDevice& device, const LineQuality& quality) {
 
 BusLine::~BusLine() = default;
 
-std::optional<QString> BusLine::open(LineEngine::Line& line, int portNumber,
-                                     const QString& baud) {
+std::optional<QString> BusLine::open(LineEngine::Line& line, int portNumber, const QString& baud) {
     try {
         openPort(line.port(), portNumber, baud);
     } catch (const PortError& e) {

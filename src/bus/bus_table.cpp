@@ -87,7 +87,8 @@ void BusTable::buildColumnsMenu() {
         QAction* action = columnsMenu_->addAction(QString::fromUtf8(kColumns[c].tip));
         action->setCheckable(true);
         action->setChecked(true);
-        connect(action, &QAction::toggled, this, [this, c](bool shown) { setColumnHidden(c, !shown); });
+        connect(action, &QAction::toggled, this,
+                [this, c](bool shown) { setColumnHidden(c, !shown); });
     }
 }
 

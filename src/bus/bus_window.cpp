@@ -77,6 +77,7 @@ BusWindow::BusWindow(const WindowServices& services, QWidget* parent)
       Close(named<QPushButton>("Close", QStringLiteral("&Close"))),
       StatusLine(named<QLabel>("StatusLine")),
       StatusTimer(named<QTimer>("StatusTimer", this)),
+      PollTimer(named<QTimer>("PollTimer", this)),
       services_(services) {
     setObjectName(QStringLiteral("BusWindow"));
     setWindowTitle(QStringLiteral("NVQ-CAN Bus"));
@@ -84,6 +85,9 @@ BusWindow::BusWindow(const WindowServices& services, QWidget* parent)
     Columns->setMenu(Devices->columnsMenu());
     StatusTimer->setInterval(500);
     connect(StatusTimer, &QTimer::timeout, this, &BusWindow::refreshStatus);
+    PollTimer->setSingleShot(true);
+    PollTimer->setInterval(0);
+    connect(PollTimer, &QTimer::timeout, this, &BusWindow::PollTimer_Timer);
     buildLayout();
     connectPresses();
     Devices->installEventFilter(this);
@@ -105,8 +109,8 @@ void BusWindow::buildLayout() {
     for (QPushButton* b : findChildren<QPushButton*>()) {
         b->setAutoDefault(false);
     }
-    const QList<QPushButton*> buttons{Add,  Remove, SearchAll, Cancel, Columns,
-                                      StopAll, Drive, Diagnose, Close};
+    const QList<QPushButton*> buttons{Add,     Remove, SearchAll, Cancel, Columns,
+                                      StopAll, Drive,  Diagnose,  Close};
     for (QPushButton* b : buttons) {
         b->setAutoDefault(false);
         b->setMinimumWidth(84);
@@ -199,6 +203,7 @@ void BusWindow::onLoad() {
 
 void BusWindow::onUnload() {
     StatusTimer->stop();
+    PollTimer->stop();
     endLine();
 }
 
@@ -383,16 +388,25 @@ void BusWindow::schedule() {
         return;  // nothing listed: a change of the list starts polling again
     }
     onLine_ = true;
-    engine_->post(std::move(job), this, [this] {
-        onLine_ = false;
+    engine_->post(std::move(job), this, [this] { jobEnded(); });
+}
+
+// A search or a diagnosis goes on at once; the next turn of polling comes from the event loop,
+// after the presses made meanwhile (and a window that is closing gives none).
+void BusWindow::jobEnded() {
+    onLine_ = false;
+    if (probe_ || diagnosis_) {
         schedule();
-    });
+    } else if (engine_) {
+        PollTimer->start();
+    }
 }
 
 LineEngine::Job BusWindow::nextJob() {
     if (!opened_) {
         opened_ = true;
-        doing_ = QStringLiteral("Opening COM%1 at %2").arg(values.ComPortNumber).arg(values.Baudrate);
+        doing_ =
+            QStringLiteral("Opening COM%1 at %2").arg(values.ComPortNumber).arg(values.Baudrate);
         return openJob();
     }
     if (probe_ && (probe_->cancelled || probe_->waiting.isEmpty())) {
@@ -441,11 +455,10 @@ void BusWindow::finishProbe() {
         fileRefused_ = false;
         store_->save(ids_);
     }
-    const QString found = probe.found.isEmpty()
-                              ? QStringLiteral("no new device")
-                              : QStringLiteral("%1 (%2)").arg(
-                                    deviceCountText(int(probe.found.size())),
-                                    probe.found.join(QStringLiteral(", ")));
+    const QString found = probe.found.isEmpty() ? QStringLiteral("no new device")
+                                                : QStringLiteral("%1 (%2)").arg(
+                                                      deviceCountText(int(probe.found.size())),
+                                                      probe.found.join(QStringLiteral(", ")));
     note_ = (probe.cancelled ? QStringLiteral("Search cancelled: found %1")
                              : QStringLiteral("Search done: found %1"))
                 .arg(found);

@@ -46,9 +46,13 @@ class BusWindow : public DeviceWindow {
     QPushButton* Close;
     QLabel* StatusLine;
     QTimer* StatusTimer;
+    QTimer* PollTimer;  // zero time: the next device's turn after one that has ended
 
     // What the status line shows now; the timer renews it twice a second.
     void refreshStatus();
+    // Gives the line the next device's turn unless a job of the window is on it; PollTimer calls
+    // it, tests drive it directly.
+    void PollTimer_Timer() { schedule(); }
 
   protected:
     // Reads the remembered list (or looks at 01-09) and starts polling.
@@ -81,6 +85,7 @@ class BusWindow : public DeviceWindow {
     // Gives the line its next job when none of ours is on it: opening, a probe, a doctor step,
     // else the next device's turn.
     void schedule();
+    void jobEnded();
     LineEngine::Job nextJob();
     LineEngine::Job openJob();
     LineEngine::Job probeJob(const QString& id);
@@ -96,11 +101,11 @@ class BusWindow : public DeviceWindow {
 
     WindowServices services_;
     std::unique_ptr<BusListStore> store_;
-    QStringList ids_;            // the listed devices, ascending
-    bool fileRefused_ = false;   // the remembered list was refused: not written until changed
-    bool opened_ = false;        // the opening job was given
-    bool onLine_ = false;        // one of our jobs is on the line
-    QString failure_;            // the line failed: why
+    QStringList ids_;           // the listed devices, ascending
+    bool fileRefused_ = false;  // the remembered list was refused: not written until changed
+    bool opened_ = false;       // the opening job was given
+    bool onLine_ = false;       // one of our jobs is on the line
+    QString failure_;           // the line failed: why
     std::unique_ptr<Probe> probe_;
     std::unique_ptr<Diagnosis> diagnosis_;
     QString doing_;  // what the window is doing, for the status line

@@ -11,14 +11,14 @@ QString busListFileName(int comPortNumber) {
 
 namespace {
 
-bool isDeviceId(const QByteArray& line) {
+bool isListedId(const QByteArray& line) {
     if (line.size() != 2 || line[0] < '0' || line[0] > '9' || line[1] < '0' || line[1] > '9') {
         return false;
     }
     return line != "00";  // the broadcast address is no device
 }
 
-BusList refused(const QString& problem) {
+BusList refusedList(const QString& problem) {
     return {BusList::Outcome::Refused, {}, problem};
 }
 
@@ -39,12 +39,12 @@ BusList busListFromBytes(const QByteArray& bytes) {
         if (line.endsWith('\r')) {
             line.chop(1);
         }
-        if (!isDeviceId(line)) {
-            return refused(QStringLiteral("line %1 is not a device ID 01-99").arg(i + 1));
+        if (!isListedId(line)) {
+            return refusedList(QStringLiteral("line %1 is not a device ID 01-99").arg(i + 1));
         }
         const QString id = QString::fromLatin1(line);
         if (seen.contains(id)) {
-            return refused(QStringLiteral("ID %1 is listed twice").arg(id));
+            return refusedList(QStringLiteral("ID %1 is listed twice").arg(id));
         }
         seen.insert(id);
         list.ids << id;
@@ -66,7 +66,7 @@ BusList readBusList(const QString& path) {
         case CappedFile::Outcome::Missing:
             return {};
         case CappedFile::Outcome::Refused:
-            return refused(file.problem);
+            return refusedList(file.problem);
         case CappedFile::Outcome::Read:
             break;
     }
