@@ -21,7 +21,11 @@ Options:
                        put devices on it (default: port 1); several ports may be given,
                        each with its own devices and baud rates
   --device ID[:BAUD]   a device with ID 1..99 at BAUD (9600, 19200, 38400, 57600,
-                       115200; default 9600); default: one device 01 at 9600
+                       115200; default 9600); default: one device 01 at 9600. Devices
+                       at several rates may share a port (--device 3:19200 --device 1):
+                       each hears and answers only frames sent at its own rate. The
+                       same ID twice on a port is two devices answering at once (see
+                       collide)
   --ports-dir DIR      folder for the comN links
                        (default: $XDG_CONFIG_HOME/nvq-can-setup/ports)
   --offer              instead of linking comN, offer each port as an adapter: a link
@@ -54,6 +58,11 @@ device with that ID on any port; N:ID the one on COM N:
                        (default +100000 and -100000)
   home ID POS          centre of the home switch, 101 steps wide (default 0)
   index ID N           an encoder index mark every N steps (default 1000)
+  collide ID on|off    a second device with the device's ID and baud rate joins its
+                       port (on) or leaves it (off): both answer each frame at once, and
+                       the program gets one line of mixed, damaged characters and a CR
+  noise RATE           on every port, a fraction RATE (0 to 1, e.g. 0.02) of the
+                       characters the devices send get one bit flipped (CR included)
   vanish N | restore N the COM port N disappears (adapter unplugged) / comes back
   vanish-after N LINE [COUNT]
                        COM port N disappears the moment the line LINE (as sent, without

@@ -75,10 +75,16 @@ SimServer::Port* SimServer::port(int number) {
 }
 
 SimDevice* SimServer::device(const QString& id) {
+    int number = 0;
+    SimBus* bus = busOf(id, number);
+    return bus ? bus->device(number) : nullptr;
+}
+
+SimBus* SimServer::busOf(const QString& id, int& number) {
     // "ID" is the first device with that ID on any port; "N:ID" the one on COM N.
     const QStringList parts = id.split(QLatin1Char(':'));
     bool ok = parts.size() <= 2;
-    const int number = ok ? parts.last().toInt(&ok) : 0;
+    number = ok ? parts.last().toInt(&ok) : 0;
     int comPort = 0;
     if (ok && parts.size() == 2) {
         comPort = parts.first().toInt(&ok);
@@ -87,11 +93,36 @@ SimDevice* SimServer::device(const QString& id) {
         if (!ok || (comPort != 0 && p->link.number() != comPort)) {
             continue;
         }
-        if (SimDevice* d = p->bus.device(number)) {
-            return d;
+        if (p->bus.device(number)) {
+            return &p->bus;
         }
     }
     return nullptr;
+}
+
+QString SimServer::collide(const QStringList& words) {
+    const bool on = words.size() == 3 && words[2] == QLatin1String("on");
+    if (!on && (words.size() != 3 || words[2] != QLatin1String("off"))) {
+        return QStringLiteral("error: usage 'collide ID on|off', see --help");
+    }
+    int number = 0;
+    SimBus* bus = busOf(words[1], number);
+    if (!bus || !bus->collide(number, on)) {
+        return QStringLiteral("error: no device %1").arg(words[1]);
+    }
+    return QStringLiteral("ok");
+}
+
+QString SimServer::noise(const QStringList& words) {
+    bool ok = words.size() == 2;
+    const double rate = ok ? words[1].toDouble(&ok) : 0;
+    if (!ok || !(rate >= 0 && rate <= 1)) {  // NaN too
+        return QStringLiteral("error: usage 'noise RATE' (RATE 0 to 1), see --help");
+    }
+    for (auto& p : ports_) {
+        p->bus.setNoise(rate);
+    }
+    return QStringLiteral("ok");
 }
 
 qint64 SimServer::charTimeUs(const Port& port) const {
@@ -304,6 +335,12 @@ QString SimServer::control(const QString& line) {
     }
     if (verb == QLatin1String("vanish-after")) {
         return vanishAfter(words);
+    }
+    if (verb == QLatin1String("collide")) {
+        return collide(words);
+    }
+    if (verb == QLatin1String("noise")) {
+        return noise(words);
     }
     SimDevice* d = words.size() > 2 ? device(words[1]) : nullptr;
     if (!d) {

@@ -54,9 +54,12 @@ class SimServer {
     void setPresent(Port& port, bool present);
     QString vanishAfter(const QStringList& words);
     QString late(SimDevice& device, const QStringList& words);
+    QString collide(const QStringList& words);
+    QString noise(const QStringList& words);
     qint64 charTimeUs(const Port& port) const;
     Port* port(int number);
     SimDevice* device(const QString& id);
+    SimBus* busOf(const QString& id, int& number);  // the bus with that device, and its ID
     void log(const Port& port, const char* direction, const QByteArray& bytes);
     qint64 nowUs() const;
 
