@@ -1,12 +1,21 @@
 #include "bus/bus_line.h"
 
+#include "files/visible_text.h"
 #include "link/messages.h"
 #include "link/serial_port.h"
 
 namespace {
 
+// What a device sent, as a cell may show it: a colliding or noisy line sends anything, so
+// control characters are shown escaped and a long text is cut.
+QString shown(const QString& text) {
+    constexpr int kLongest = 24;
+    const QString visible = visibleText(text);
+    return visible.size() > kLongest ? visible.left(kLongest) + QChar(0x2026) : visible;
+}
+
 QString valueText(const std::optional<QString>& value) {
-    return value.value_or(QString());
+    return shown(value.value_or(QString()));
 }
 
 }  // namespace
@@ -14,9 +23,9 @@ QString valueText(const std::optional<QString>& value) {
 BusRow busRow(const BusDevice& device, const LineQuality& quality) {
     BusRow row;
     row.id = device.id;
-    row.name = device.name;
-    row.identity = device.identity;
-    row.version = device.version;
+    row.name = shown(device.name);
+    row.identity = shown(device.identity);
+    row.version = shown(device.version);
     const DeviceStatus& s = device.cycle.status;
     row.position = valueText(s.position);
     row.encoder = valueText(s.encoder);

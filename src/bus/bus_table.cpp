@@ -72,7 +72,7 @@ BusTable::BusTable(QWidget* parent) : QTableWidget(0, ColumnCount, parent) {
     setTabKeyNavigation(false);  // Tab leaves the table for the buttons
     setIconSize(QSize(14, 14));
     horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    horizontalHeader()->setSectionResizeMode(Status, QHeaderView::Stretch);
+    horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->setMinimumSectionSize(28);
     horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
     buildColumnsMenu();

@@ -114,6 +114,7 @@ void BusWindow::buildLayout() {
     for (QPushButton* b : buttons) {
         b->setAutoDefault(false);
         b->setMinimumWidth(84);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
     const struct {
         QPushButton* button;
@@ -133,6 +134,8 @@ void BusWindow::buildLayout() {
         button->setToolTip(QString::fromUtf8(tip));
     }
 
+    AddID->setFixedWidth(64);
+    Progress->setMinimumWidth(160);
     auto* list = new QHBoxLayout;
     list->addWidget(IDLabel);
     list->addWidget(AddID);
@@ -140,9 +143,9 @@ void BusWindow::buildLayout() {
     list->addWidget(Remove);
     list->addSpacing(12);
     list->addWidget(SearchAll);
-    list->addWidget(Progress, 1);
+    list->addWidget(Progress);
     list->addWidget(Cancel);
-    list->addSpacing(12);
+    list->addStretch(1);
     list->addWidget(Columns);
 
     auto* actions = new QHBoxLayout;
@@ -163,7 +166,7 @@ void BusWindow::buildLayout() {
         setTabOrder(previous, b);
         previous = b;
     }
-    resize(1240, 420);
+    resize(1440, 420);
 }
 
 void BusWindow::connectPresses() {
