@@ -1,6 +1,7 @@
 #include "connect/select_com_form.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -74,6 +75,8 @@ SelectComForm::SelectComForm(const WindowServices& services, const QString& sett
       settingsPath_(settingsPath),
       noInventory_(services.inventory ? nullptr : std::make_unique<NoInventory>()),
       ports_(std::make_unique<ComPorts>(services.inventory ? *services.inventory : *noInventory_)) {
+    // The windows opened from here keep their own files beside the settings file.
+    services_.settingsFolder = QFileInfo(settingsPath).absolutePath();
     setObjectName(QStringLiteral("SelectComForm"));
     setWindowTitle(QStringLiteral("NVQ-CAN d108"));
     setWindowIcon(QIcon(logo()));  // the windows opened from here show it too

@@ -55,6 +55,9 @@ void setButtonTips(MainControlForm& form) {
         {form.ManualTerminal,
          "Open the terminal window: polling pauses and the port goes to that window"},
         {form.Setup, "Open the parameter window: polling pauses and the port goes to that window"},
+        {form.Bus,
+         "Open the bus window: every device on the line polled in turn; polling here pauses and "
+         "the port goes to that window"},
         {form.Command2, "Close this window: sends nothing"},
     };
     for (const auto& [button, tip] : tips) {

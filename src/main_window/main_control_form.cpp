@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "bus/bus_window.h"
 #include "device/parameter_codes.h"
 #include "main_window/button_tips.h"
 #include "setup/setup_parameters.h"
@@ -20,6 +21,7 @@ MainControlForm::MainControlForm(const WindowServices& services, QWidget* parent
       ManualTerminal(
           pictureButton("ManualTerminal", QStringLiteral("Terminal"), glyphIcon(Glyph::Terminal))),
       Setup(pictureButton("Setup", QStringLiteral("Setup"), glyphIcon(Glyph::Setup))),
+      Bus(pictureButton("Bus", QStringLiteral("Bus"), glyphIcon(Glyph::Bus))),
       Command2(named<QPushButton>("Command2", QStringLiteral("Close"))),
       Timer1(named<QTimer>("Timer1", this)),
       nextTick(new QTimer(this)),
@@ -69,6 +71,7 @@ void MainControlForm::connectPresses() {
     });
     connect(ManualTerminal, &QToolButton::clicked, this, [this] { ManualTerminal_Click(); });
     connect(Setup, &QToolButton::clicked, this, [this] { Setup_Click(); });
+    connect(Bus, &QToolButton::clicked, this, [this] { Bus_Click(); });
     connect(Command2, &QPushButton::clicked, this,
             [this] { session_.run([](MainLine&) {}, [this](bool) { close(); }); });
     // The polling cycle sets these boxes with their signals blocked: a toggle is the user's.
@@ -111,7 +114,7 @@ void MainControlForm::buildLayout() {
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(terminal.frame, 1);
-    for (QToolButton* b : {Chart, ManualTerminal, Setup}) {
+    for (QToolButton* b : {Chart, ManualTerminal, Setup, Bus}) {
         b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         b->setFixedWidth(84);
         bottom->addWidget(b, 0, Qt::AlignBottom);
@@ -259,7 +262,14 @@ void MainControlForm::nextHandOver() {
             return;
         }
         showChild();
-        session_.run(reopenPort, [this](bool) { nextHandOver(); });
+        session_.run(
+            [reopenPort, after = std::exchange(afterChild_, nullptr)](MainLine& m) {
+                reopenPort(m);
+                if (after && m.values.ComPortStatus) {
+                    after(m);
+                }
+            },
+            [this](bool) { nextHandOver(); });
     });
 }
 
@@ -280,6 +290,21 @@ void MainControlForm::Setup_Click() {
         SetupParameters window(services_, this);
         window.values() = session_.values;  // ComPortStatus, ComStatus, ComAddress, port, baud
         services_.modal->showModal(window);
+    });
+}
+
+// "Drive" in the bus window hands back the device chosen; it becomes this window's device
+// through the ID list's pick, once the port is back.
+void MainControlForm::Bus_Click() {
+    handOver([this] {
+        BusWindow window(services_, this);
+        window.values = session_.values;
+        services_.modal->showModal(window);
+        if (window.result() == QDialog::Accepted) {
+            afterChild_ = [this, id = window.values.ComAddress](MainLine& m) {
+                identification_.selectDeviceId(m, id);
+            };
+        }
     });
 }
 

@@ -45,7 +45,7 @@ class MainControlForm : public DeviceWindow, private MainDisplay {
     // Hands the port to a child window for as long as it is shown: polling paused, port closed
     // (after the jobs given before), the child shown modally, then the port reopened and polling
     // resumed. showChild makes the child, copies the connection values into it and shows it
-    // through showModal().
+    // through showModal(); it may leave a job in afterChild_, which runs once the port is back.
     void handOver(std::function<void()> showChild);
 
     CommunicationPanel comm;
@@ -59,6 +59,7 @@ class MainControlForm : public DeviceWindow, private MainDisplay {
     QToolButton* Chart;
     QToolButton* ManualTerminal;
     QToolButton* Setup;
+    QToolButton* Bus;
     QPushButton* Command2;  // "Close"
     QTimer* Timer1;
     QTimer* nextTick;   // zero time: the tick after one that has ended
@@ -89,6 +90,7 @@ class MainControlForm : public DeviceWindow, private MainDisplay {
     void nextHandOver();
     void ManualTerminal_Click();
     void Setup_Click();
+    void Bus_Click();
 
     // MainDisplay
     void showNoCommunication() override;
@@ -98,6 +100,8 @@ class MainControlForm : public DeviceWindow, private MainDisplay {
     // Children whose "Setup" or "Terminal" press waits for the hand-over under way.
     std::deque<std::function<void()>> waitingChildren_;
     bool handingOver_ = false;
+    // What the child window left to do once the port is back (the device "Drive" chose).
+    MainSession::Job afterChild_;
     MainSession session_;
     PollFeed feed_;
     StopKey stopKey_;

@@ -145,6 +145,17 @@ QIcon glyphIcon(Glyph glyph) {
             p.setPen(QPen(QColor(40, 90, 170), 2));
             p.drawPolyline(QPolygonF({{3, 15}, {7, 10}, {11, 12}, {17, 4}}));
             break;
+        case Glyph::Bus:
+            // Three devices on one line.
+            p.setPen(QPen(QColor(70, 70, 70), 2));
+            p.drawLine(QPointF(1, 15), QPointF(19, 15));
+            p.setBrush(QColor(40, 90, 170));
+            p.setPen(Qt::NoPen);
+            for (int x : {2, 8, 14}) {
+                p.drawRoundedRect(QRectF(x, 4, 4, 7), 1, 1);
+                p.fillRect(QRectF(x + 1.5, 11, 1, 4), QColor(70, 70, 70));
+            }
+            break;
     }
     return QIcon(pixmap);
 }

@@ -43,6 +43,7 @@ enum class Glyph {
     Setup,
     Terminal,
     Connect,
-    Chart
+    Chart,
+    Bus
 };
 QIcon glyphIcon(Glyph glyph);

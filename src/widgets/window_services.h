@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -20,4 +21,7 @@ struct WindowServices {
     // A monotonic clock in milliseconds for what is timed (the chart, the line's rate); none:
     // the system's. Tests give the simulated line's clock.
     std::function<qint64()> clockMs = nullptr;
+    // The folder of the settings file, where windows keep their own small files (the bus
+    // window's device lists); empty: the current folder.
+    QString settingsFolder;
 };

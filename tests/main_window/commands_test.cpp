@@ -168,7 +168,7 @@ TEST_F(CommandsTest, WithoutCommunicationNoButtonSendsAnything) {
     QList<QAbstractButton*> buttons = form->findChildren<QAbstractButton*>();
     // Not device commands, or with handlers of their own.
     for (QObject* own : std::initializer_list<QObject*>{
-             form->ManualTerminal, form->Setup, form->Command2, form->control.EnableStat,
+             form->ManualTerminal, form->Setup, form->Bus, form->Command2, form->control.EnableStat,
              form->latch.EnableLatch, form->Chart, form->chart->PauseChart,
              form->chart->RecordChart}) {
         buttons.removeAll(own);

@@ -9,8 +9,12 @@ SimDevice& SimRig::addDevice(int port, int id, int baud) {
 }
 
 WindowServices SimRig::services() {
-    return {[this] { return std::make_unique<SimPort>(hub); }, &prompter, &modal, nullptr,
-            [this] { return hub.nowMs(); }};
+    return {[this] { return std::make_unique<SimPort>(hub); },
+            &prompter,
+            &modal,
+            nullptr,
+            [this] { return hub.nowMs(); },
+            QString()};
 }
 
 QStringList SimRig::takeLines(int port) {
