@@ -162,7 +162,20 @@ void LineEngine::post(Job job, QObject* context, std::function<void()> done) {
 
 void LineEngine::stop(const QString& address, const QString& command) {
     const std::lock_guard lock(mutex_);
-    stop_ = Stop{[address, command](Line& line) { line.exchange(address, command); }, nullptr};
+    stop_ = Stop{[address, command](Line& line) {
+                     if (address != QLatin1String("00")) {
+                         line.exchange(address, command);
+                         return;
+                     }
+                     // No device answers a broadcast: waiting for a reply would only hold up
+                     // the next exchange and count one unanswered.
+                     try {
+                         sendBroadcast(line.port(), command);
+                     } catch (const PortError&) {
+                         line.state().unsettled = true;  // the next exchange meets the failure
+                     }
+                 },
+                 nullptr};
     changed_.notify_all();
 }
 

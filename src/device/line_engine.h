@@ -73,7 +73,8 @@ class LineEngine {
     // main thread (the window's thread). done, when given with a context, runs after the job in
     // that thread unless the context is gone by then, also after a job abandoned or dropped.
     void post(Job job, QObject* context = nullptr, std::function<void()> done = {});
-    // The command goes out to the address before any further exchange.
+    // The command goes out to the address before any further exchange; to "00" (every device,
+    // none answers) it is written without waiting for a reply.
     void stop(const QString& address, const QString& command);
     // The same for a stop that is more than one plain exchange (a window's, through its own
     // policy): job runs before any further exchange, for context as a posted job would.

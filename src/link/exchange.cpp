@@ -251,6 +251,13 @@ ExchangeResult exchange(SerialPort& port, LineState& line, const QString& addres
     return traced(line, trace, result);
 }
 
+void sendBroadcast(SerialPort& port, const QString& command) {
+    port.write(commandFrame(QStringLiteral("00"), command));
+    if (const int ms = commandDelayMs(command); ms > 0) {
+        port.delay(ms);
+    }
+}
+
 void beginOwnExchange(SerialPort& port, LineState& line) {
     if (line.beforeExchange) {
         line.beforeExchange();

@@ -76,6 +76,11 @@ struct LineState {
 ExchangeResult exchange(SerialPort& port, LineState& line, const QString& address,
                         const QString& command, const ExchangeOptions& options = {});
 
+// A frame to every device at once (ID "00"): each hears it and none answers, so nothing is read
+// and nothing waited for but the command's own delay. What the line holds, and whatever it owes
+// from an earlier exchange, is left for the next exchange to settle.
+void sendBroadcast(SerialPort& port, const QString& command);
+
 // For an exchange that reads its reply itself (the main window's terminal pane shows the line as
 // it comes): before the write, the line is settled as for every exchange (what it holds is
 // dropped, and after an unanswered command the line is first given time to fall quiet)...

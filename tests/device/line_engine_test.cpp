@@ -104,6 +104,33 @@ TEST_F(LineEngineTest, AStopGoesOutBetweenTwoExchangesOfTheRunningJob) {
     EXPECT_EQ(hub.lines(), framed("05", {"ABORT"}));
 }
 
+// "00" reaches every device and none answers: the stop is written and the job goes on at once,
+// without a wait for a reply that never comes and without an unanswered count.
+TEST_F(LineEngineTest, ABroadcastStopIsWrittenWithoutWaitingForAReply) {
+    hub.pacing = true;
+    start();
+    std::atomic<bool> stopped = false;
+    std::atomic<qint64> abortAt = -1, nextAt = -1;
+    hub.afterLine = [&](const QByteArray& written) {
+        if (written == "@05J+" && !stopped.exchange(true)) {
+            engine->stop("00", "ABORT");
+        } else if (written == "@00ABORT") {
+            abortAt = hub.nowUs();
+        } else if (abortAt >= 0 && nextAt < 0) {
+            nextAt = hub.nowUs();
+        }
+    };
+    quint64 unanswered = 99;
+    engine->post(commands("05", {"J+", "PS"}));
+    engine->post([&](LineEngine::Line& line) { unanswered = line.state().unanswered; });
+    engine->waitForIdle();
+    EXPECT_EQ(hub.lines(), QStringList({"@05J+", "@00ABORT", "@05PS"}));
+    // The next frame follows the stop's own 9 characters on the line (9.4 ms at 9600 baud).
+    EXPECT_LT(nextAt - abortAt, 12000);
+    EXPECT_EQ(unanswered, 0u);
+    EXPECT_EQ(replies.last(), "0");  // the axis has stopped
+}
+
 // An adapter pulled out in the middle of a job: each exchange after it reports the failure once
 // to its job, the jobs behind it still run (and meet the same), and the engine stays usable.
 TEST_F(LineEngineTest, APortLostInTheMiddleOfAJobFailsItsExchanges) {
