@@ -10,6 +10,7 @@
 
 #include "counting_port.h"
 #include "e2e/sim_process.h"
+#include "files/settings_file.h"
 #include "link/qt_serial_port.h"
 #include "monitor/bus_poll.h"
 
@@ -40,11 +41,7 @@ bool parseOptions(const QStringList& args, Options& options) {
 }
 
 QStringList ids(int devices) {
-    QStringList list;
-    for (int n = 1; n <= devices; ++n) {
-        list << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-    }
-    return list;
+    return deviceIdEntries().mid(0, devices);
 }
 
 struct Run {
@@ -56,7 +53,8 @@ struct Run {
 
 // Polls the devices on COM1 for the given time after two passes that identify them.
 std::optional<Run> poll(int baud, int devices, int silent, const Options& options) {
-    QStringList args{"--port", "1", "--pace", "--turnaround", QString::number(options.turnaroundMs)};
+    QStringList args{"--port", "1", "--pace", "--turnaround",
+                     QString::number(options.turnaroundMs)};
     for (const QString& id : ids(devices)) {
         args << "--device" << QStringLiteral("%1:%2").arg(id).arg(baud);
     }
@@ -106,10 +104,11 @@ double report(int baud, int devices, const Run& run, int turnaroundMs) {
     const double perDevice = double(c.positionFrames) / devices;
     const double updates = perDevice / run.seconds;
     const double limit = perDevice / lineSeconds;
-    printf("%6d baud, %d device%s: %.1f position updates/s per device, limit %.1f/s, ratio %.1f %% "
-           "(%d passes, %.1f ms each, %lld exchanges, %lld unanswered)\n",
-           baud, devices, devices == 1 ? "" : "s", updates, limit, 100 * updates / limit,
-           run.passes, run.msPerPass(), c.frames, c.noReplies);
+    printf(
+        "%6d baud, %d device%s: %.1f position updates/s per device, limit %.1f/s, ratio %.1f %% "
+        "(%d passes, %.1f ms each, %lld exchanges, %lld unanswered)\n",
+        baud, devices, devices == 1 ? "" : "s", updates, limit, 100 * updates / limit, run.passes,
+        run.msPerPass(), c.frames, c.noReplies);
     return 100 * updates / limit;
 }
 
@@ -166,10 +165,11 @@ int main(int argc, char* argv[]) {
         const auto timeout = timeoutMs(baud, options);
         ok = ok && seven && eight && timeout;
         if (seven && eight && timeout) {
-            printf("%6d baud, 8 devices, 08 silent: %.1f ms per pass, 7 devices %.1f ms: the silent "
-                   "device costs %.1f ms per pass; one unanswered exchange costs %.1f ms\n",
-                   baud, eight->msPerPass(), seven->msPerPass(),
-                   eight->msPerPass() - seven->msPerPass(), *timeout);
+            printf(
+                "%6d baud, 8 devices, 08 silent: %.1f ms per pass, 7 devices %.1f ms: the silent "
+                "device costs %.1f ms per pass; one unanswered exchange costs %.1f ms\n",
+                baud, eight->msPerPass(), seven->msPerPass(),
+                eight->msPerPass() - seven->msPerPass(), *timeout);
         }
     }
     return ok ? 0 : 1;

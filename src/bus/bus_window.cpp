@@ -16,14 +16,15 @@ constexpr int kLastId = 99;
 constexpr int kDiscoveryLastId = 9;  // what the window looks at when it has no list
 
 QString idText(int id) {
-    return QStringLiteral("%1").arg(id, 2, 10, QLatin1Char('0'));
+    return deviceIdEntries().value(id - 1);
 }
 
+// The IDs first to last, those of skip left out.
 QStringList idRange(int first, int last, const QStringList& skip = {}) {
     QStringList ids;
-    for (int id = first; id <= last; ++id) {
-        if (!skip.contains(idText(id))) {
-            ids << idText(id);
+    for (const QString& id : deviceIdEntries().mid(first - 1, last - first + 1)) {
+        if (!skip.contains(id)) {
+            ids << id;
         }
     }
     return ids;

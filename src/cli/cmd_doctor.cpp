@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "cli/cli_common.h"
+#include "files/settings_file.h"
 #include "monitor/bus_doctor.h"
 
 namespace {
@@ -10,14 +11,6 @@ namespace {
 volatile std::sig_atomic_t cancelRequested = 0;
 void onCancelSignal(int) {
     cancelRequested = 1;
-}
-
-QStringList allIds(int last) {
-    QStringList ids;
-    for (int n = 1; n <= last; ++n) {
-        ids << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-    }
-    return ids;
 }
 
 }  // namespace
@@ -55,7 +48,7 @@ int runDoctor(const QStringList& args) {
         }
         plan.ids = cl.deviceIds();
     } else {
-        plan.lookAt = allIds(cl.parser.isSet(allIdsOption) ? 99 : 9);
+        plan.lookAt = deviceIdEntries().mid(0, cl.parser.isSet(allIdsOption) ? 99 : 9);
         plan.probeAbsent = true;
     }
 

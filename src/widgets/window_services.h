@@ -23,5 +23,5 @@ struct WindowServices {
     std::function<qint64()> clockMs = nullptr;
     // The folder of the settings file, where windows keep their own small files (the bus
     // window's device lists); empty: the current folder.
-    QString settingsFolder;
+    QString settingsFolder = QString();
 };
