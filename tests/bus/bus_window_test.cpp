@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "bus/bus_window.h"
+#include "bus/report_window.h"
 #include "main_window/main_form_fixture.h"
 #include "support/file_faults.h"
 #include "support/held_line.h"
@@ -352,6 +353,53 @@ TEST_F(BusWindowTest, TheWindowRunsItsEventsWhileASilentDevicesTurnWaits) {
         ASSERT_TRUE(settleEngines());
         EXPECT_TRUE(held.endedInTime());
         EXPECT_TRUE(cell(w, "03", BusTable::LineState).startsWith("no reply since"));
+    });
+}
+
+// "Diagnose" runs the doctor on the listed devices, one step a job, and shows its report; then
+// polling goes on.
+TEST_F(BusWindowTest, DiagnoseShowsTheReportOfTheListedDevices) {
+    ASSERT_TRUE(putFile(listPath(), "01\r\n07\r\n"));  // nothing answers at 07
+    openBus([&](BusWindow& w) {
+        turns(w, 2);
+        rig.takeLines();
+        w.Diagnose->click();
+        EXPECT_TRUE(w.Cancel->isVisibleTo(&w));
+        settleEngines(true);
+        const auto* report = w.findChild<ReportWindow*>();
+        ASSERT_NE(report, nullptr);
+        const QString text = report->Report->toPlainText();
+        EXPECT_TRUE(text.startsWith("1 fault found:\n1. 07 does not answer\n"))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains("  Probed 07 with DN at 19200, 38400, 57600 and 115200 baud"))
+            << text.toStdString();
+        for (const QString& line : rig.takeLines()) {
+            EXPECT_TRUE(QRegularExpression("^@0[17](ID|VER|DN|PX|EX)$").match(line).hasMatch())
+                << line.toStdString();
+        }
+        EXPECT_FALSE(w.Cancel->isVisibleTo(&w));
+        turns(w, 1);
+        ASSERT_FALSE(rig.hub.wire_.isEmpty());
+        EXPECT_EQ(rig.hub.wire_.first().baud, 9600);  // polling again, at the line's rate
+        EXPECT_EQ(rig.takeLines().value(0), "@01AR");
+    });
+}
+
+// The line quality columns are shown and hidden from the "Columns" menu.
+TEST_F(BusWindowTest, TheColumnsMenuShowsAndHidesTheQualityColumns) {
+    openBus([&](BusWindow& w) {
+        QStringList entries;
+        for (QAction* a : w.Columns->menu()->actions()) {
+            entries << a->text();
+        }
+        EXPECT_EQ(entries, QStringList({"Exchanges", "Unanswered commands", "Late replies dropped",
+                                        "Garbled replies", "\"$\" repeats", "Reply time p50 (ms)",
+                                        "Reply time p95 (ms)", "Reply time max (ms)"}));
+        w.Columns->menu()->actions()[3]->trigger();
+        EXPECT_TRUE(w.Devices->isColumnHidden(BusTable::Garbled));
+        EXPECT_FALSE(w.Devices->isColumnHidden(BusTable::Late));
+        w.Columns->menu()->actions()[3]->trigger();
+        EXPECT_FALSE(w.Devices->isColumnHidden(BusTable::Garbled));
     });
 }
 
