@@ -27,8 +27,9 @@ Commands:
                                  download a parameter file to each device in turn
   send --port N --baud B --id ID [--raw] CMD [CMD...]
                                  one exchange per command, one reply per line
-  monitor --port N --baud B --id ID [--csv FILE] [--seconds S]
-                                 the status polling cycle, decoded or as CSV rows
+  monitor --port N --baud B --id 05,07,10-12 [--csv FILE] [--seconds S]
+                                 the status polling cycle, decoded or as CSV rows;
+                                 several devices in turn
   stop --port N --baud B         ABORT to every device on the line (ID 00, no reply)
   doctor --port N --baud B [--id 05,07,10-14 | --all-ids]
                                  what is wrong on the line, with harmless queries
