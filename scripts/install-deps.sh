@@ -4,9 +4,11 @@
 set -euo pipefail
 
 # file and dpkg-dev let CPack find the .deb's dependencies; desktop-file-utils and appstream
-# check the installed desktop entry and metainfo.
+# check the installed desktop entry and metainfo; help2man makes the man pages, man-db and
+# bash-completion let the package test read them and complete nvq-can.
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev
-          libgtest-dev googletest dpkg-dev file desktop-file-utils appstream "$@")
+          libgtest-dev googletest dpkg-dev file desktop-file-utils appstream help2man man-db
+          bash-completion "$@")
 
 missing=()
 for p in "${packages[@]}"; do

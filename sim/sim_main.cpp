@@ -37,6 +37,7 @@ Options:
   --turnaround MS      time a device takes before it answers (default 2)
   --log FILE           traffic log, one line per burst ("-" for standard error)
   --help               this text
+  --version            the version
 
 Control lines on standard input (answered "ok" or "error: ..."). ID names the first
 device with that ID on any port; N:ID the one on COM N:
@@ -116,6 +117,9 @@ int main(int argc, char* argv[]) {
         const bool hasValue = i + 1 < args.size();
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             fputs(kHelp, stdout);
+            return 0;
+        } else if (a == QLatin1String("--version")) {
+            puts("nvq-can-sim " NVQ_VERSION);
             return 0;
         } else if (a == QLatin1String("--pace")) {
             options.pace = true;

@@ -35,8 +35,8 @@ Commands:
                                  what is wrong on the line, with harmless queries
                                  (IDs 01 to 09 unless given); exit code 1 when something is
 
-Every command takes --help and --json. Exit codes: 0 done, 1 a device or line failure,
-2 usage or file error, 3 verify mismatch.
+Every command takes --help and --json; nvq-can --version prints the version. Exit codes:
+0 done, 1 a device or line failure, 2 usage or file error, 3 verify mismatch.
 )";
 
 }  // namespace
@@ -54,6 +54,10 @@ int main(int argc, char* argv[]) {
         args.first() == QLatin1String("-h") || args.first() == QLatin1String("help")) {
         fputs(kHelp, args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? kExitUsage : kExitDone;
+    }
+    if (args.first() == QLatin1String("--version")) {
+        puts("nvq-can " NVQ_VERSION);
+        return kExitDone;
     }
     const auto command = commands.find(args.first());
     if (command == commands.end()) {

@@ -9,15 +9,44 @@ trap 'rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# cmake --install: exactly the two programs and the three desktop files.
+# cmake --install: exactly the three programs, their man pages, nvq-can's bash completion and
+# the three desktop files.
 DESTDIR="$work/dest" cmake --install "$build" --prefix /usr >/dev/null
-expected="usr/bin/nvq-can-setup
+expected="usr/bin/nvq-can
+usr/bin/nvq-can-setup
 usr/bin/nvq-can-sim
 usr/share/applications/org.nvqcan.Setup.desktop
+usr/share/bash-completion/completions/nvq-can
 usr/share/icons/hicolor/scalable/apps/org.nvqcan.Setup.svg
+usr/share/man/man1/nvq-can-setup.1.gz
+usr/share/man/man1/nvq-can-sim.1.gz
+usr/share/man/man1/nvq-can.1.gz
 usr/share/metainfo/org.nvqcan.Setup.metainfo.xml"
-installed=$(cd "$work/dest" && find . -type f | sed 's|^\./||' | sort)
+installed=$(cd "$work/dest" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$installed" = "$expected" ] || fail "installed files:"$'\n'"$installed"
+
+# Each man page names its program and shows its options.
+for program in nvq-can-setup nvq-can nvq-can-sim; do
+    page=$(MANWIDTH=100 man -l "$work/dest/usr/share/man/man1/$program.1.gz" 2>/dev/null)
+    grep -q "^NAME" <<<"$page" || fail "man page of $program has no NAME"
+    grep -qE "^ +$program - " <<<"$page" || fail "man page of $program does not name it"
+    grep -q -- "--help" <<<"$page" || fail "man page of $program lacks --help"
+done
+page=$(MANWIDTH=100 man -l "$work/dest/usr/share/man/man1/nvq-can.1.gz" 2>/dev/null)
+grep -q "doctor --port N --baud B" <<<"$page" || fail "man page of nvq-can lacks its commands"
+
+# Bash completes nvq-can's commands, a command's options, COM numbers and baud rates.
+completes() {  # completes "WORDS..." EXPECTED: the completions of the last word, one line
+    bash -c '. "$1"; shift; expected=$1; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+             _nvq_can; [ "${COMPREPLY[*]}" = "$expected" ] || { echo "${COMPREPLY[*]}"; exit 1; }' \
+        _ "$work/dest/usr/share/bash-completion/completions/nvq-can" "$@"
+}
+completes "doctor" nvq-can do || fail "command"
+completes "--all-ids" nvq-can scan --al || fail "scan's option"
+completes "--baud" nvq-can doctor --port 3 --ba || fail "doctor's option"
+completes "1 10 11 12 13 14 15" nvq-can info --port 1 || fail "COM numbers"
+completes "all" nvq-can scan --port a || fail "every port for a scan"
+completes "115200" nvq-can send --baud 11 || fail "baud rates"
 desktop-file-validate "$work/dest/usr/share/applications/org.nvqcan.Setup.desktop"
 appstreamcli validate --no-net --explain "$work/dest/usr/share/metainfo/org.nvqcan.Setup.metainfo.xml" >/dev/null \
     || fail "the metainfo does not validate"
@@ -35,6 +64,14 @@ done
 
 # Unpacked into a clean folder, the programs start.
 dpkg -x "$deb" "$work/root"
+for f in usr/bin/nvq-can usr/share/man/man1/nvq-can.1.gz usr/share/bash-completion/completions/nvq-can; do
+    [ -f "$work/root/$f" ] || fail "the package lacks $f"
+done
+for program in nvq-can-setup nvq-can nvq-can-sim; do
+    [ "$("$work/root/usr/bin/$program" --version)" = "$program 1.0" ] || fail "$program --version"
+done
+[ "$(XDG_CONFIG_HOME="$work/run/config" "$work/root/usr/bin/nvq-can" ports --json | head -c 1)" = "[" ] \
+    || fail "nvq-can ports"
 "$work/root/usr/bin/nvq-can-sim" --help | grep -q '^Usage: nvq-can-sim' || fail "nvq-can-sim --help"
 mkdir -p "$work/run"
 (cd "$work/run" && XDG_CONFIG_HOME="$work/run/config" QT_QPA_PLATFORM=offscreen \
