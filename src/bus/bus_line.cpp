@@ -119,7 +119,7 @@ QString BusLine::doctorStepText() const {
     return doctor_ ? doctor_->stepText() : QString();
 }
 
-QString BusLine::finishDoctor(LineEngine::Line& line) {
+QString BusLine::finishDoctor() {
     if (!doctor_) {
         return QString();
     }
@@ -127,12 +127,7 @@ QString BusLine::finishDoctor(LineEngine::Line& line) {
     if (doctor_->report().portFailed) {
         failure_ = kCommunicationError + doctor_->report().error;
     }
-    doctor_.reset();
-    // The doctor may tally the line on its own while it runs; the poll's tally takes it back.
-    if (poll_) {
-        BusPoll& poll = *poll_;
-        line.state().afterExchange = [&poll](const ExchangeTrace& t) { poll.tally().take(t); };
-    }
+    doctor_.reset();  // gives the line back to the poll's tally
     return text;
 }
 

@@ -65,7 +65,7 @@ class BusLine {
     int doctorStepsDone() const;
     int doctorStepsTotal() const;
     QString doctorStepText() const;
-    QString finishDoctor(LineEngine::Line& line);
+    QString finishDoctor();
 
     // The line failed: why ("" while it has not).
     const QString& failure() const { return failure_; }

@@ -538,7 +538,7 @@ LineEngine::Job BusWindow::doctorJob() {
                        text = busLine_.doctorStepText()] { doctorStepped(done, total, text); });
             return;
         }
-        line.show([this, report = busLine_.finishDoctor(line)] { doctorFinished(report); });
+        line.show([this, report = busLine_.finishDoctor()] { doctorFinished(report); });
     };
 }
 

@@ -124,9 +124,10 @@ int runStop(const QStringList& args) {
     LineState line;
     const auto port = openLine(portNumber, baud, line);
     const QString command = QStringLiteral("ABORT");
-    if (const auto failure =
-            sendTerminalLine(*port, true, QStringLiteral("00"), command, [](const QString&) {})) {
-        throw CliError{kExitDeviceFailure, QStringLiteral("%1: %2").arg(command, *failure)};
+    try {
+        sendBroadcast(*port, command);
+    } catch (const PortError& e) {
+        throw CliError{kExitDeviceFailure, QStringLiteral("%1: %2").arg(command, e.description())};
     }
     // No answer says when the frame has left: the port stays open a moment longer, so that an
     // adapter still sending it is not closed under it.

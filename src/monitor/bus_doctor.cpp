@@ -59,7 +59,6 @@ struct BusDoctor::State {
     DoctorPlan plan;
     LineTally tally;
     std::function<void(const ExchangeTrace&)> savedHook;
-    bool hookRestored = false;
     DoctorReport report;
 
     Phase phase = Phase::Look;
@@ -218,7 +217,6 @@ void BusDoctor::State::finish() {
         }
     }
     line.afterExchange = savedHook;
-    hookRestored = true;
     report.baud = baud;
     report.ids.clear();
     QStringList figured = asked + plan.ids + report.otherBauds.keys();
@@ -341,10 +339,7 @@ BusDoctor::~BusDoctor() {
     State& s = *d_;
     if (s.phase != State::Phase::Done) {
         s.report.cancelled = true;
-        s.finish();  // sets the rate back
-    }
-    if (!s.hookRestored) {
-        s.line.afterExchange = s.savedHook;
+        s.finish();  // sets the rate and the line's watcher back
     }
 }
 
