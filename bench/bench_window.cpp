@@ -7,11 +7,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "link/qt_serial_port.h"
+#include "link/system_port.h"
 
 WindowServices countedServices(LineCounts& counts, Prompter& prompter, ModalRunner& modal) {
     return {[&counts] {
-                return std::make_unique<CountingPort>(std::make_unique<QtSerialPort>(), counts);
+                return std::make_unique<CountingPort>(std::make_unique<SystemSerialPort>(), counts);
             },
             &prompter, &modal};
 }

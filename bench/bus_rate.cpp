@@ -12,6 +12,7 @@
 #include "e2e/sim_process.h"
 #include "files/settings_file.h"
 #include "link/qt_serial_port.h"
+#include "link/system_port.h"
 #include "monitor/bus_poll.h"
 
 namespace {
@@ -70,7 +71,7 @@ std::optional<Run> poll(int baud, int devices, int silent, const Options& option
         sim.control(QStringLiteral("silent %1 on").arg(ids(silent).last()));
     }
     Run run;
-    CountingPort port(std::make_unique<QtSerialPort>(), run.counts);
+    CountingPort port(std::make_unique<SystemSerialPort>(), run.counts);
     LineState line;
     try {
         openPort(port, 1, QString::number(baud));

@@ -6,6 +6,7 @@
 
 #include "connect/select_com_form.h"
 #include "link/qt_serial_port.h"
+#include "link/system_port.h"
 #include "ports/port_inventory.h"
 #include "widgets/modal_runner.h"
 #include "widgets/prompter.h"
@@ -59,7 +60,7 @@ int main(int argc, char* argv[]) {
     MessageBoxPrompter prompter;
     ExecModalRunner modal;
     SystemPortInventory inventory;
-    const WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &prompter,
+    const WindowServices services{[] { return std::make_unique<SystemSerialPort>(); }, &prompter,
                                   &modal, &inventory};
     SelectComForm dialog(services);
     dialog.show();

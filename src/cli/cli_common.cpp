@@ -10,7 +10,8 @@
 
 #include "device/parameter_codes.h"
 #include "files/printable_text.h"
-#include "link/qt_serial_port.h"
+#include "link/system_port.h"
+#include "ports/network_ports.h"
 #include "ports/port_names.h"
 
 namespace {
@@ -152,11 +153,33 @@ QString CommandLine::helpText() const {
     return QStringLiteral("Usage: nvq-can %1 [options]%2").arg(name_, usageTail_) + text.mid(end);
 }
 
-int CommandLine::portNumber() const {
+CliPort CommandLine::linePort() const {
     if (!parser.isSet(port)) {
         throw usage(QStringLiteral("--port is missing"));
     }
-    return wholeNumber(parser.value(port), 1, 15, QStringLiteral("--port"));
+    const QString value = parser.value(port).trimmed();
+    if (looksLikeNetworkAddress(value)) {
+        const ParsedAddress parsed = parseNetworkAddress(value);
+        if (!parsed.address) {
+            throw usage(
+                QStringLiteral("--port \"%1\": %2").arg(printableText(value), parsed.problem));
+        }
+        return CliPort{0, parsed.address};
+    }
+    return CliPort{wholeNumber(value, 1, 15, QStringLiteral("--port"))};
+}
+
+QString CliPort::label() const {
+    return address ? printableText(address->text()) : portLabel(number);
+}
+
+QJsonValue CliPort::json() const {
+    return address ? QJsonValue(address->text()) : QJsonValue(number);
+}
+
+std::unique_ptr<SerialPort> CliPort::makePort() const {
+    return address ? std::make_unique<SystemSerialPort>(*address)
+                   : std::make_unique<SystemSerialPort>();
 }
 
 QString CommandLine::baudRate() const {
@@ -213,25 +236,27 @@ QStringList CommandLine::deviceIds() const {
 }
 
 QString portLabel(int number) {
-    return QStringLiteral("COM%1 (%2)").arg(QString::number(number), portDevicePath(number));
+    const NetworkEntry entry = readNetworkEntry(portsFolder(), number);
+    const QString reach = entry.address ? entry.address->text() : portDevicePath(number);
+    return QStringLiteral("COM%1 (%2)").arg(QString::number(number), printableText(reach));
 }
 
 QStringList openFailureLines(const SerialPort& port) {
     return port.openFailureHelp().split(QLatin1Char('\r'), Qt::SkipEmptyParts);
 }
 
-CliError openFailure(int portNumber, const QString& description, const SerialPort& port) {
+CliError openFailure(const CliPort& where, const QString& description, const SerialPort& port) {
     return {kExitDeviceFailure,
-            QStringLiteral("cannot open %1: %2").arg(portLabel(portNumber), description),
+            QStringLiteral("cannot open %1: %2").arg(where.label(), description),
             openFailureLines(port)};
 }
 
-std::unique_ptr<SerialPort> openLine(int portNumber, const QString& baud, LineState& line) {
-    auto port = std::make_unique<QtSerialPort>();
+std::unique_ptr<SerialPort> openLine(const CliPort& where, const QString& baud, LineState& line) {
+    auto port = where.makePort();
     try {
-        openPort(*port, portNumber, baud);
+        openPort(*port, where.number, baud);
     } catch (const PortError& e) {
-        throw openFailure(portNumber, e.description(), *port);
+        throw openFailure(where, e.description(), *port);
     }
     line.unsettled = true;
     return port;

@@ -8,7 +8,22 @@
 #include <optional>
 
 #include "link/exchange.h"
+#include "link/network_address.h"
 #include "link/serial_port.h"
+
+// Where --port leads: a COM number (which may reach a network port through the ports folder),
+// or a network address given outright.
+struct CliPort {
+    int number = 0;  // 0 with an address
+    std::optional<NetworkAddress> address = std::nullopt;
+
+    // "COM3 (/dev/ttyS2)", "COM5 (rfc2217://gw:4001)", "tcp://127.0.0.1:4001".
+    QString label() const;
+    // The number, or the address's text.
+    QJsonValue json() const;
+    // The real port it leads to, not open yet.
+    std::unique_ptr<SerialPort> makePort() const;
+};
 
 // Exit codes of every subcommand.
 enum ExitCode {
@@ -56,7 +71,11 @@ class CommandLine {
     QCommandLineParser parser;
     const QCommandLineOption help{{"h", "help"}, "Show this help."};
     const QCommandLineOption json{"json", "Write the result as JSON on standard output."};
-    const QCommandLineOption port{"port", "COM port number, 1 to 15.", "N"};
+    const QCommandLineOption port{
+        "port",
+        "COM port number, 1 to 15, or a device server: tcp://HOST:PORT (raw) or "
+        "rfc2217://HOST:PORT.",
+        "N|ADDRESS"};
     const QCommandLineOption baud{"baud", "Baud rate: 9600, 19200, 38400, 57600 or 115200.", "B"};
     const QCommandLineOption id{"id", "Device ID, 1 to 99.", "ID"};
 
@@ -70,7 +89,7 @@ class CommandLine {
     // The connection options, checked; a CliError with kExitUsage when one is missing or bad.
     // Refuses (usage error) any argument besides the options.
     void requireNoArguments() const;
-    int portNumber() const;
+    CliPort linePort() const;
     QString baudRate() const;
     QString deviceId() const;
     QStringList deviceIds() const;  // "05,07,10-14": each once, in the order given
@@ -86,7 +105,7 @@ class CommandLine {
 // otherwise.
 double decimalNumber(const QString& text, double min, double max, const QString& what);
 
-// "COM3" and its device path, "COM3 (/dev/ttyS2)".
+// "COM3" and its device path, "COM3 (/dev/ttyS2)"; a network port's address instead of its path.
 QString portLabel(int number);
 
 // The port's explanation of its failed open (who holds it, the group to join, a lock file in the
@@ -94,11 +113,11 @@ QString portLabel(int number);
 QStringList openFailureLines(const SerialPort& port);
 // The error for a port that could not be opened: the system's description, then the
 // explanation.
-CliError openFailure(int portNumber, const QString& description, const SerialPort& port);
+CliError openFailure(const CliPort& where, const QString& description, const SerialPort& port);
 
 // Opens the real port with the windows' opening order. Throws CliError (kExitDeviceFailure)
 // when it cannot be opened. The line may hold anything now: the first exchange lets it settle.
-std::unique_ptr<SerialPort> openLine(int portNumber, const QString& baud, LineState& line);
+std::unique_ptr<SerialPort> openLine(const CliPort& where, const QString& baud, LineState& line);
 
 // Every subcommand: arguments after its name, the exit code.
 int runPorts(const QStringList& args);

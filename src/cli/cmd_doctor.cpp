@@ -39,7 +39,7 @@ int runDoctor(const QStringList& args) {
     }
     out.json = cl.parser.isSet(cl.json);
     cl.requireNoArguments();
-    const int portNumber = cl.portNumber();
+    const CliPort where = cl.linePort();
     const QString baud = cl.baudRate();
     DoctorPlan plan;
     if (cl.parser.isSet(QStringLiteral("id"))) {
@@ -53,7 +53,7 @@ int runDoctor(const QStringList& args) {
     }
 
     LineState line;
-    const auto port = openLine(portNumber, baud, line);
+    const auto port = openLine(where, baud, line);
     std::signal(SIGINT, onCancelSignal);
     std::signal(SIGTERM, onCancelSignal);
     BusDoctor doctor(*port, line, baud.toInt(), plan);
@@ -71,7 +71,7 @@ int runDoctor(const QStringList& args) {
     const DoctorReport& report = doctor.report();
     if (out.json) {
         QJsonObject o = doctorReportJson(report);
-        o.insert(QStringLiteral("port"), portNumber);
+        o.insert(QStringLiteral("port"), where.json());
         out.printJson(o);
     } else {
         QString text = doctorReportText(report);
@@ -81,7 +81,7 @@ int runDoctor(const QStringList& args) {
         }
     }
     if (report.portFailed) {
-        out.error(QStringLiteral("%1: %2").arg(portLabel(portNumber), report.error));
+        out.error(QStringLiteral("%1: %2").arg(where.label(), report.error));
     }
     return report.findings.isEmpty() && !report.cancelled && !report.portFailed
                ? kExitDone

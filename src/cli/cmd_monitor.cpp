@@ -60,13 +60,13 @@ QString msText(qint64 ms) {
 }
 
 int monitorOne(MonitorRun& run, SerialPort& port, LineState& line, const QString& id,
-               int portNumber) {
+               const CliPort& where) {
     StatusCycle cycle(port, line, id);
     while (run.goesOn()) {
         const StatusCycle::Tick tick = cycle.tick();
         const qint64 ms = run.clock.elapsed();
         if (tick == StatusCycle::Tick::PortFailed) {
-            run.out.error(QStringLiteral("%1: %2").arg(portLabel(portNumber), cycle.error()));
+            run.out.error(QStringLiteral("%1: %2").arg(where.label(), cycle.error()));
             return kExitDeviceFailure;
         }
         if (!run.writeCsv(csvRow(ms, QString(), cycle.communicating, cycle.status))) {
@@ -101,14 +101,14 @@ QStringList identifyParts(const BusDevice& d, BusPoll::Step::What what) {
 // Every device in turn, one row per device and step: its identification until it has answered
 // it, then its status cycle's ticks.
 int monitorBus(MonitorRun& run, SerialPort& port, LineState& line, const QStringList& ids, int baud,
-               int portNumber) {
+               const CliPort& where) {
     BusPoll poll(port, line, baud);
     poll.setIds(ids);
     while (run.goesOn()) {
         const std::optional<BusPoll::Step> step = poll.next();
         const qint64 ms = run.clock.elapsed();
         if (!step || step->portFailed) {
-            run.out.error(QStringLiteral("%1: %2").arg(portLabel(portNumber), poll.error()));
+            run.out.error(QStringLiteral("%1: %2").arg(where.label(), poll.error()));
             return kExitDeviceFailure;
         }
         const BusDevice& d = *poll.device(step->id);
@@ -164,7 +164,7 @@ int runMonitor(const QStringList& args) {
     }
     out.json = cl.parser.isSet(cl.json);
     cl.requireNoArguments();
-    const int portNumber = cl.portNumber();
+    const CliPort where = cl.linePort();
     const QString baud = cl.baudRate();
     const QStringList ids = cl.deviceIds();
     const double limitSeconds =
@@ -202,14 +202,14 @@ int runMonitor(const QStringList& args) {
     run.writeCsv = [&writeCsv](const QString& row) { return writeCsv(row, false); };
 
     LineState line;
-    const auto port = openLine(portNumber, baud, line);
+    const auto port = openLine(where, baud, line);
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
     run.clock.start();
     int result = kExitDeviceFailure;
     if (writeCsv(csvHeader(ids.size() > 1), true)) {
-        result = ids.size() == 1 ? monitorOne(run, *port, line, ids.first(), portNumber)
-                                 : monitorBus(run, *port, line, ids, baud.toInt(), portNumber);
+        result = ids.size() == 1 ? monitorOne(run, *port, line, ids.first(), where)
+                                 : monitorBus(run, *port, line, ids, baud.toInt(), where);
     }
     if (csvStopped(csvFile.close())) {
         return kExitDeviceFailure;

@@ -14,7 +14,7 @@
 #include "device/parameter_write.h"
 #include "device/recording_reporter.h"
 #include "files/printable_text.h"
-#include "link/qt_serial_port.h"
+#include "link/system_port.h"
 
 namespace {
 
@@ -22,8 +22,9 @@ namespace {
 constexpr qint64 kMaxParameterFileBytes = 1 << 20;
 
 // A session on the real port, open, pointed at the first device.
-void openSession(DeviceSession& session, int port, const QString& baud, const QString& id) {
-    session.values = {id, baud, port, false, false};
+void openSession(DeviceSession& session, const CliPort& port, const QString& baud,
+                 const QString& id) {
+    session.values = {id, baud, port.number, false, false};
     if (const auto failure = session.openLine()) {
         throw openFailure(port, *failure, session.port());
     }
@@ -122,7 +123,7 @@ int runRead(const QStringList& args) {
     }
     out.json = cl.parser.isSet(cl.json);
     cl.requireNoArguments();
-    const int port = cl.portNumber();
+    const CliPort port = cl.linePort();
     const QString baud = cl.baudRate();
     const QString id = cl.deviceId();
     const QString path = cl.parser.value(output);
@@ -131,7 +132,7 @@ int runRead(const QStringList& args) {
     }
 
     RecordingReporter reporter;
-    DeviceSession session(std::make_unique<QtSerialPort>(), reporter);
+    DeviceSession session(port.makePort(), reporter);
     openSession(session, port, baud, id);
     out.progress(id + QStringLiteral(": reading"));
     ParameterSet set;
@@ -204,7 +205,7 @@ int runWrite(const QStringList& args) {
     if (files.size() != 1) {
         throw CliError{kExitUsage, QStringLiteral("one parameter file is needed")};
     }
-    const int port = cl.portNumber();
+    const CliPort port = cl.linePort();
     const QString baud = cl.baudRate();
     const QStringList ids = cl.deviceIds();
     WriteOptions options;
@@ -226,7 +227,7 @@ int runWrite(const QStringList& args) {
     const ParameterSet file = readFile(files.first());
 
     RecordingReporter reporter;
-    DeviceSession session(std::make_unique<QtSerialPort>(), reporter);
+    DeviceSession session(port.makePort(), reporter);
     openSession(session, port, baud, ids.first());
     const WriteSummary summary = writeToDevices(
         session, reporter, file, ids, options, [&out](const QString& step) { out.progress(step); });
@@ -238,7 +239,7 @@ int runWrite(const QStringList& args) {
             devices.append(reportJson(r));
         }
         out.printJson(QJsonObject{{"file", files.first()},
-                                  {"port", port},
+                                  {"port", port.json()},
                                   {"baud", baud},
                                   {"devices", devices},
                                   {"exitCode", summary.exitCode()}});

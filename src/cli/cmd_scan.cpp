@@ -7,8 +7,9 @@
 #include "cli/cli_common.h"
 #include "device/port_scan.h"
 #include "files/printable_text.h"
-#include "link/qt_serial_port.h"
+#include "link/system_port.h"
 #include "ports/com_ports.h"
+#include "ports/network_ports.h"
 #include "ports/port_inventory.h"
 #include "ports/port_names.h"
 
@@ -25,6 +26,12 @@ PortsState comPorts(const Output& out) {
         out.error(ports.problem());
     }
     return ports.state();
+}
+
+// What COMn reaches: the network address its entry holds, or its device path.
+QString reachText(int number) {
+    const NetworkEntry entry = readNetworkEntry(portsFolder(), number);
+    return entry.address ? entry.address->text() : portDevicePath(number);
 }
 
 struct PortReach {
@@ -53,7 +60,7 @@ PortReach reach(int number) {
     if (!r.exists) {
         return r;
     }
-    QtSerialPort port;
+    SystemSerialPort port;  // a network port's server is reached too
     try {
         openPort(port, number, QStringLiteral("9600"));
         r.opens = true;
@@ -155,8 +162,12 @@ int runScan(const QStringList& args) {
                        "Prints one line per device found: port, baud rate, ID. Exit code 1 when "
                        "none is found."),
         QString());
-    const QCommandLineOption port("port", "Only COM port N (1 to 15), or all (default).", "N|all",
-                                  "all");
+    const QCommandLineOption port("port",
+                                  "Only COM port N (1 to 15), only the device server at "
+                                  "tcp://HOST:PORT or rfc2217://HOST:PORT, or all (default). On "
+                                  "a raw TCP port only one rate is tried: the --baud given, "
+                                  "else 9600.",
+                                  "N|ADDRESS|all", "all");
     const QCommandLineOption baud("baud", "Only baud rate B, or all (default).", "B|all", "all");
     const QCommandLineOption allIds("all-ids", "Device IDs 01 to 99 instead of 01 to 09.");
     cl.parser.addOptions({port, baud, allIds});
@@ -168,8 +179,22 @@ int runScan(const QStringList& args) {
     cl.requireNoArguments();
 
     comPorts(out);  // adapters plugged in since the dialog last looked get their numbers
-    PortScan scan(std::make_unique<QtSerialPort>());
-    if (cl.parser.value(port) != QLatin1String("all")) {
+    const QString portValue = cl.parser.value(port).trimmed();
+    std::optional<NetworkAddress> address;
+    if (looksLikeNetworkAddress(portValue)) {
+        const ParsedAddress parsed = parseNetworkAddress(portValue);
+        if (!parsed.address) {
+            throw CliError{
+                kExitUsage,
+                QStringLiteral("--port \"%1\": %2").arg(printableText(portValue), parsed.problem)};
+        }
+        address = parsed.address;
+    }
+    PortScan scan(address ? std::make_unique<SystemSerialPort>(*address)
+                          : std::make_unique<SystemSerialPort>());
+    if (address) {
+        scan.firstPort = scan.lastPort = 1;  // the address stands in for the one port scanned
+    } else if (portValue != QLatin1String("all")) {
         bool ok = false;
         const int n = cl.parser.value(port).toInt(&ok);
         if (!ok || n < 1 || n > PortScan::kLastPort) {
@@ -186,6 +211,7 @@ int runScan(const QStringList& args) {
                                .arg(cl.parser.value(baud), scan.bauds.join(QStringLiteral(", ")))};
         }
         scan.bauds = {cl.parser.value(baud)};
+        scan.fixedRateBaud = cl.parser.value(baud);
     }
     if (cl.parser.isSet(allIds)) {
         scan.lastId = 99;
@@ -207,14 +233,25 @@ int runScan(const QStringList& args) {
     }
     const QList<Found> found = parseFound(scan.SearchAllString);
     QJsonArray all;
+    for (int n = scan.firstPort; n <= scan.lastPort; ++n) {
+        if (((scan.FixedRatePort >> (n - 1)) & 1) != 0) {
+            out.error(QStringLiteral("%1 is a raw TCP port: only %2 baud was tried, the rate its "
+                                     "device server sets")
+                          .arg(address ? printableText(address->text()) : portLabel(n),
+                               scan.fixedRateBaud));
+        }
+    }
     for (const Found& f : found) {
+        const QString reach = address ? address->text() : reachText(f.port);
         if (out.json) {
-            all.append(QJsonObject{{"port", f.port},
-                                   {"path", portDevicePath(f.port)},
+            all.append(QJsonObject{{"port", address ? QJsonValue(reach) : QJsonValue(f.port)},
+                                   {"path", reach},
                                    {"baud", f.baud},
                                    {"id", f.id}});
         } else {
-            out.line(QStringLiteral("COM%1 %2 %3").arg(QString::number(f.port), f.baud, f.id));
+            const QString name =
+                address ? printableText(reach) : QStringLiteral("COM%1").arg(f.port);
+            out.line(QStringLiteral("%1 %2 %3").arg(name, f.baud, f.id));
         }
     }
     if (out.json) {

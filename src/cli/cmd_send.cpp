@@ -51,7 +51,7 @@ int runSend(const QStringList& args) {
     }
     out.json = cl.parser.isSet(cl.json);
     const QStringList commands = cl.parser.positionalArguments();
-    const int portNumber = cl.portNumber();
+    const CliPort where = cl.linePort();
     const QString baud = cl.baudRate();
     // ID 00 is the broadcast address here, as in the terminal window.
     const QString given = cl.parser.value(cl.id).trimmed();
@@ -67,7 +67,7 @@ int runSend(const QStringList& args) {
     }
 
     LineState line;
-    const auto port = openLine(portNumber, baud, line);
+    const auto port = openLine(where, baud, line);
     QJsonArray results;
     bool allAnswered = true;
     for (const QString& command : commands) {
@@ -119,10 +119,10 @@ int runStop(const QStringList& args) {
     if (!cl.parser.positionalArguments().isEmpty()) {
         throw CliError{kExitUsage, QStringLiteral("stop takes no commands")};
     }
-    const int portNumber = cl.portNumber();
+    const CliPort where = cl.linePort();
     const QString baud = cl.baudRate();
     LineState line;
-    const auto port = openLine(portNumber, baud, line);
+    const auto port = openLine(where, baud, line);
     const QString command = QStringLiteral("ABORT");
     try {
         sendBroadcast(*port, command);

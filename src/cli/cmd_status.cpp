@@ -21,19 +21,19 @@ int runInfo(const QStringList& args) {
     }
     out.json = cl.parser.isSet(cl.json);
     cl.requireNoArguments();
-    const int portNumber = cl.portNumber();
+    const CliPort where = cl.linePort();
     const QString baud = cl.baudRate();
     const QString id = cl.deviceId();
 
     LineState line;
-    const auto port = openLine(portNumber, baud, line);
+    const auto port = openLine(where, baud, line);
     const DeviceIdentification who = identifyDevice(*port, line, id);
     switch (who.end) {
         case DeviceIdentification::End::Identified:
             break;
         case DeviceIdentification::End::Silent:
             out.error(QStringLiteral("%1: no reply to \"ID\" on %2 at %3 baud")
-                          .arg(id, portLabel(portNumber), baud));
+                          .arg(id, where.label(), baud));
             return kExitDeviceFailure;
         case DeviceIdentification::End::OtherDevice:
             out.error(
@@ -44,18 +44,18 @@ int runInfo(const QStringList& args) {
                           .arg(id, who.version.isEmpty() ? "VER" : "DN"));
             return kExitDeviceFailure;
         case DeviceIdentification::End::PortFailed:
-            out.error(QStringLiteral("%1: %2").arg(portLabel(portNumber), who.error));
+            out.error(QStringLiteral("%1: %2").arg(where.label(), who.error));
             return kExitDeviceFailure;
     }
     StatusCycle cycle(*port, line, id);
     const StatusCycle::Tick tick = cycle.readAll();
     if (tick == StatusCycle::Tick::PortFailed) {
-        out.error(QStringLiteral("%1: %2").arg(portLabel(portNumber), cycle.error()));
+        out.error(QStringLiteral("%1: %2").arg(where.label(), cycle.error()));
         return kExitDeviceFailure;
     }
     if (out.json) {
         out.printJson(QJsonObject{{"id", id},
-                                  {"port", portNumber},
+                                  {"port", where.json()},
                                   {"baud", baud},
                                   {"identity", who.identity},
                                   {"version", who.version},
@@ -72,7 +72,7 @@ int runInfo(const QStringList& args) {
         const auto row = [&line](const char* label, const QString& value) {
             line(label, printableText(value));
         };
-        line("Device", QStringLiteral("%1 on %2 at %3 baud").arg(id, portLabel(portNumber), baud));
+        line("Device", QStringLiteral("%1 on %2 at %3 baud").arg(id, where.label(), baud));
         row("Identity", who.identity);
         row("Version", who.version);
         row("Name", who.name);

@@ -200,7 +200,7 @@ void SelectComForm::Close_Click() {
 }
 
 // The scan always starts afresh at port 1, whatever the dialog shows, and reaches every adapter
-// that has a COM number, also one plugged in a moment ago.
+// that has a COM number, also one plugged in a moment ago, and every network port.
 void SelectComForm::runSearch(SearchCom& search, bool all) {
     refreshPorts();
     search.StartSearch = false;
@@ -208,6 +208,9 @@ void SelectComForm::runSearch(SearchCom& search, bool all) {
     search.PortNumber = 1;
     search.StartSearch = true;
     search.SearchAll = all;
+    // A raw network stream runs at the rate its device server sets: the scan tries there only
+    // the rate the dialog shows.
+    search.fixedRateBaud = baudCom->currentText();
     showChild(search);
 }
 

@@ -33,6 +33,7 @@ void ScanState::reset() {
     StartSearch = true;
     PortNumber = firstPort;
     AvailablePort = 0;
+    FixedRatePort = 0;
     Step = 1;
     SearchAllString.clear();
     caption = QStringLiteral("Progress");
@@ -75,6 +76,9 @@ ScanTick PortScan::checkPort() {
     progress = std::min(PortNumber * kCheckProgressPerPort, kProgressMax);
     if (opensForCheck()) {
         AvailablePort = BitOr(AvailablePort, int32_t{1} << (PortNumber - 1));
+        if (!port_->setsBaudRate()) {
+            FixedRatePort = BitOr(FixedRatePort, int32_t{1} << (PortNumber - 1));
+        }
     }
     closePort();
     if (++PortNumber > lastPort) {
@@ -119,14 +123,31 @@ bool PortScan::isMarked(int portNumber) const {
     return BitAnd(AvailablePort / (int32_t{1} << (portNumber - 1)), 1) != 0;
 }
 
+bool PortScan::isFixedRate(int portNumber) const {
+    return BitAnd(FixedRatePort / (int32_t{1} << (portNumber - 1)), 1) != 0;
+}
+
+QStringList PortScan::ratesHere() const {
+    return isFixedRate(PortNumber) ? QStringList{fixedRateBaud} : bauds;
+}
+
+// Said in every caption on a raw network stream, so that no one takes the one rate tried for
+// all of them.
+QString PortScan::rateNote() const {
+    return isFixedRate(PortNumber)
+               ? QStringLiteral(" (raw TCP: only this rate, the device server sets the line)")
+               : QString();
+}
+
 // Step 3: open the marked port at the next baud rate.
 ScanTick PortScan::openAtBaud() {
-    if (baudi < 1 || baudi > bauds.size()) {
+    const QStringList rates = ratesHere();
+    if (baudi < 1 || baudi > rates.size()) {
         return nextPort();
     }
     addProgress(kBaudProgress);
-    FoundBaud = bauds.at(baudi - 1);
-    caption = QStringLiteral("Trying Port %1, Baud:%2").arg(PortNumber).arg(FoundBaud);
+    FoundBaud = rates.at(baudi - 1);
+    caption = QStringLiteral("Trying Port %1, Baud:%2").arg(PortNumber).arg(FoundBaud) + rateNote();
     try {
         port_->setSettings(lineSettings(FoundBaud));
         port_->setPortNumber(PortNumber);
@@ -150,7 +171,8 @@ ScanTick PortScan::queryId() {
     }
     FoundID = deviceIdItems().at(idi - 1);
     caption =
-        QStringLiteral("Trying Port %1, Baud:%2 ID:%3").arg(PortNumber).arg(FoundBaud, FoundID);
+        QStringLiteral("Trying Port %1, Baud:%2 ID:%3").arg(PortNumber).arg(FoundBaud, FoundID) +
+        rateNote();
     bool matched = false;
     try {
         discardPending();
@@ -208,7 +230,7 @@ ScanTick PortScan::nextId() {
     }
     closePort();
     Step = 3;
-    if (++baudi <= bauds.size()) {
+    if (++baudi <= ratesHere().size()) {
         return ScanTick::Continue;
     }
     return nextPort();

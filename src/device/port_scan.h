@@ -32,12 +32,15 @@ struct ScanState {
     bool SearchAll = false;     // false: stop at the first device; true: collect every one
     int PortNumber = 1;         // the port being examined; after a single-mode find, its port
     int32_t AvailablePort = 0;  // bit n-1 set when port n could be opened
-    int Step = 1;               // 1 to 4, see PortScan
-    int baudi = 1;              // baud rate being tried, 1 to 5
-    int idi = 1;                // device ID being tried, 1 to 9
-    QString FoundBaud;          // baud rate text being tried; after a find, the one found
-    QString FoundID;            // device ID text being tried; after a find, the one found
-    QString SearchAllString;    // collect mode: one line per device found, each ended by CR LF
+    // Bit n-1 set when port n is a raw network stream, whose baud rate is set on the device
+    // server: only fixedRateBaud is tried there, as no other rate could reach the line.
+    int32_t FixedRatePort = 0;
+    int Step = 1;             // 1 to 4, see PortScan
+    int baudi = 1;            // baud rate being tried, 1 to 5
+    int idi = 1;              // device ID being tried, 1 to 9
+    QString FoundBaud;        // baud rate text being tried; after a find, the one found
+    QString FoundID;          // device ID text being tried; after a find, the one found
+    QString SearchAllString;  // collect mode: one line per device found, each ended by CR LF
 
     // Where the scan looks; the search window looks everywhere: ports 1 to 15, every baud rate,
     // IDs "01" to "09". The command line may narrow the ports and rates, or widen the IDs to
@@ -45,7 +48,8 @@ struct ScanState {
     int firstPort = 1;
     int lastPort = kLastPort;
     QStringList bauds = serialBaudItems();
-    int lastId = kLastId;  // IDs "01" up to this one
+    int lastId = kLastId;                            // IDs "01" up to this one
+    QString fixedRateBaud = QStringLiteral("9600");  // the rate given for a raw network stream
 
     QString caption = QStringLiteral("Progress");  // what the window's label shows
     int progress = 0;                              // 0 to kProgressMax
@@ -86,6 +90,10 @@ class PortScan : public ScanState {
     ScanTick nextPort();
     bool opensForCheck();
     bool isMarked(int portNumber) const;
+    bool isFixedRate(int portNumber) const;
+    // The rates step 3 tries on the port under examination.
+    QStringList ratesHere() const;
+    QString rateNote() const;
     void addProgress(int amount);
     QString resultLine() const;
 

@@ -7,60 +7,43 @@
 #include <cstring>
 
 #include "files/visible_text.h"
+#include "link/line_settings.h"
 #include "ports/lock_files.h"
 #include "ports/port_names.h"
 
 namespace {
 
-struct LineSettings {
+struct PortSettings {
     qint32 baud = 9600;
     QSerialPort::Parity parity = QSerialPort::NoParity;
     QSerialPort::DataBits dataBits = QSerialPort::Data8;
     QSerialPort::StopBits stopBits = QSerialPort::OneStop;
 };
 
-// "<baud>,<parity letter>,<data bits>,<stop bits>"; throws PortError on anything else.
-LineSettings parseSettings(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char(','));
-    bool ok = parts.size() == 4;
-    LineSettings s;
-    if (ok) {
-        s.baud = parts[0].toInt(&ok);
-        ok = ok && s.baud > 0;
-    }
-    if (ok) {
-        const QString p = parts[1].toUpper();
-        if (p == QLatin1String("N")) {
-            s.parity = QSerialPort::NoParity;
-        } else if (p == QLatin1String("E")) {
+// The settings text as QSerialPort takes it; throws PortError on a bad text.
+PortSettings parseSettings(const QString& text) {
+    const LineSettings line = parseLineSettings(text);
+    PortSettings s;
+    s.baud = line.baud;
+    switch (line.parity) {
+        case 'E':
             s.parity = QSerialPort::EvenParity;
-        } else if (p == QLatin1String("O")) {
+            break;
+        case 'O':
             s.parity = QSerialPort::OddParity;
-        } else if (p == QLatin1String("M")) {
+            break;
+        case 'M':
             s.parity = QSerialPort::MarkParity;
-        } else if (p == QLatin1String("S")) {
+            break;
+        case 'S':
             s.parity = QSerialPort::SpaceParity;
-        } else {
-            ok = false;
-        }
+            break;
+        default:
+            s.parity = QSerialPort::NoParity;
+            break;
     }
-    if (ok) {
-        const int bits = parts[2].toInt(&ok);
-        ok = ok && bits >= 5 && bits <= 8;
-        s.dataBits = static_cast<QSerialPort::DataBits>(bits);
-    }
-    if (ok) {
-        if (parts[3] == QLatin1String("1")) {
-            s.stopBits = QSerialPort::OneStop;
-        } else if (parts[3] == QLatin1String("2")) {
-            s.stopBits = QSerialPort::TwoStop;
-        } else {
-            ok = false;
-        }
-    }
-    if (!ok) {
-        throw PortError(QStringLiteral("Invalid port settings: %1").arg(text));
-    }
+    s.dataBits = static_cast<QSerialPort::DataBits>(line.dataBits);
+    s.stopBits = line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop;
     return s;
 }
 
@@ -169,7 +152,7 @@ void QtSerialPort::write(const QByteArray& data) {
     }
     // Without an event loop nothing leaves the buffer unless we wait for it; allow the line's
     // own time for the bytes plus a second.
-    const LineSettings s = parseSettings(settings_);
+    const PortSettings s = parseSettings(settings_);
     const int lineMs = static_cast<int>(qint64{data.size()} * 10 * 1000 / s.baud);
     errno = 0;
     if (!port_.waitForBytesWritten(1000 + lineMs)) {
@@ -199,7 +182,7 @@ bool QtSerialPort::waitForInput(int ms) {
 }
 
 void QtSerialPort::applySettings() {
-    const LineSettings s = parseSettings(settings_);
+    const PortSettings s = parseSettings(settings_);
     errno = 0;
     const bool ok = port_.setBaudRate(s.baud) && port_.setParity(s.parity) &&
                     port_.setDataBits(s.dataBits) && port_.setStopBits(s.stopBits) &&

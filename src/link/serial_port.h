@@ -39,6 +39,9 @@ class SerialPort {
     // Why the last open() failed and what the user can do about it, lines joined by CR; "" when
     // it worked or there is nothing to add to the failure's description.
     virtual QString openFailureHelp() const { return QString(); }
+    // Whether the baud rate of setSettings reaches the line; not on a raw network stream, whose
+    // rate is set on the device server. Known once the port has been opened.
+    virtual bool setsBaudRate() const { return true; }
     // The clock the line's waits run on, in microseconds from an arbitrary start: the steady
     // clock, or a simulated line's virtual one, so that reply times are measured as the line
     // saw them.

@@ -90,6 +90,9 @@ QString comReach(const PortsState& state, int number) {
         return withDetails(a->systemLocation, adapterDetails(*a));
     }
     if (const auto link = state.links.find(number); link != state.links.end()) {
+        if (!link->network.isEmpty()) {
+            return visibleText(link->network);
+        }
         return link->device.isEmpty()
                    ? visibleText(link->target) + QStringLiteral(" · not plugged in")
                    : visibleText(link->device);

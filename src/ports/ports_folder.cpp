@@ -16,6 +16,7 @@
 #include "files/visible_text.h"
 #include "ports/com_assignment.h"
 #include "ports/lock_files.h"
+#include "ports/network_ports.h"
 
 namespace {
 
@@ -68,6 +69,12 @@ QMap<int, ComLink> readComLinks(const QString& folder) {
             continue;
         }
         const QString target = entry.isSymLink() ? entry.symLinkTarget() : entry.filePath();
+        if (!entry.isSymLink()) {
+            if (const NetworkEntry net = readNetworkEntry(folder, number); net.address) {
+                links.insert(number, ComLink{number, target, QString(), net.address->text()});
+                continue;
+            }
+        }
         links.insert(number, ComLink{number, target, entry.canonicalFilePath()});
     }
     return links;

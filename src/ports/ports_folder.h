@@ -15,6 +15,9 @@ struct ComLink {
     int number = 0;
     QString target;  // what the link names, made absolute; the entry itself when it is no link
     QString device;  // the canonical path it leads to now; empty when it leads nowhere
+    // The network address the entry holds when it is a network port's file ("tcp://gw:4001");
+    // device is then empty.
+    QString network = QString();
 
     bool operator==(const ComLink&) const = default;
 };

@@ -6,7 +6,7 @@
 #include "connect/search_com.h"
 #include "connect/select_com_form.h"
 #include "e2e/sim_process.h"
-#include "link/qt_serial_port.h"
+#include "link/system_port.h"
 #include "support/engine_settle.h"
 #include "support/sim_rig.h"
 
@@ -16,7 +16,8 @@
 struct RealDialog {
     explicit RealDialog(const QStringList& args, PortInventory* inventory = nullptr)
         : sim(args),
-          services{[] { return std::make_unique<QtSerialPort>(); }, &prompter, &modal, inventory} {}
+          services{[] { return std::make_unique<SystemSerialPort>(); }, &prompter, &modal,
+                   inventory} {}
 
     // Clicks "Search" or "Search all" and runs the scan window's ticks back to back rather than
     // 100 ms apart, each step to its end, calling beforeTick first; true when the scan window

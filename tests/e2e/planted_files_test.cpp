@@ -33,7 +33,7 @@ struct Connected {
 };
 Connected connectCom5(const QString& settingsFolder) {
     SimRig rig;
-    WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &rig.prompter,
+    WindowServices services{[] { return std::make_unique<SystemSerialPort>(); }, &rig.prompter,
                             &rig.modal};
     SelectComForm form(services, settingsFolder + "/nvq-can.ini");
     form.combo->setCurrentText("COM5");

@@ -40,7 +40,7 @@ TEST(PortAccess, APortTheUserMayNotUseIsExplained) {
     const QString user = userName();
     ASSERT_FALSE(user.isEmpty());
     SimRig rig;
-    WindowServices services{[] { return std::make_unique<QtSerialPort>(); }, &rig.prompter,
+    WindowServices services{[] { return std::make_unique<SystemSerialPort>(); }, &rig.prompter,
                             &rig.modal};
     SelectComForm form(services, t.dir.filePath("nvq-can.ini"));
     form.combo->setCurrentText("COM5");
