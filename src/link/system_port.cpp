@@ -6,7 +6,7 @@
 #include "ports/network_ports.h"
 #include "ports/port_names.h"
 
-SystemSerialPort::SystemSerialPort() : port_(std::make_unique<SystemSerialPort>()) {}
+SystemSerialPort::SystemSerialPort() : port_(std::make_unique<QtSerialPort>()) {}
 
 SystemSerialPort::SystemSerialPort(NetworkAddress address)
     : fixed_(std::move(address)), port_(std::make_unique<NetworkPort>(*fixed_)) {}
@@ -64,7 +64,7 @@ void SystemSerialPort::choosePort() {
     if (target) {
         port_ = std::make_unique<NetworkPort>(*target);
     } else {
-        port_ = std::make_unique<SystemSerialPort>();
+        port_ = std::make_unique<QtSerialPort>();
     }
     opened_ = target;
     port_->setPortNumber(number_);

@@ -14,7 +14,7 @@
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
+QByteArray contentOf(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
@@ -50,7 +50,7 @@ TEST(NetworkEntries, AreWrittenInOneStepOverWhatWasThereAndReadBack) {
     const QString folder = dir.filePath("ports");
     const NetworkAddress gw{NetworkProtocol::Rfc2217, "cabinet-gw", 4001};
     ASSERT_EQ(setNetworkEntry(folder, 5, gw), QString());
-    EXPECT_EQ(fileBytes(folder + "/com5"), "rfc2217://cabinet-gw:4001\n");
+    EXPECT_EQ(contentOf(folder + "/com5"), "rfc2217://cabinet-gw:4001\n");
     // A link there is replaced itself; the device it led to is never written.
     const QString device = dir.filePath("device");
     {
@@ -60,7 +60,7 @@ TEST(NetworkEntries, AreWrittenInOneStepOverWhatWasThereAndReadBack) {
     }
     ASSERT_TRUE(QFile::link(device, folder + "/com6"));
     ASSERT_EQ(setNetworkEntry(folder, 6, {NetworkProtocol::RawTcp, "10.0.0.9", 23}), QString());
-    EXPECT_EQ(fileBytes(device), "untouched");
+    EXPECT_EQ(contentOf(device), "untouched");
     EXPECT_FALSE(QFileInfo(folder + "/com6").isSymLink());
     EXPECT_EQ(readNetworkEntry(folder, 6).address->text(), "tcp://10.0.0.9:23");
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
