@@ -25,10 +25,11 @@ void NetLink::create() {
 }
 
 void NetLink::vanish() {
+    // The listener first: a client that sees its connection end must find new ones refused.
+    localSocket::close(listener_);
     if (client_ >= 0) {
         dropClient(QStringLiteral("client disconnected: server gone"));
     }
-    localSocket::close(listener_);
 }
 
 QString NetLink::address() const {
