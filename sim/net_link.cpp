@@ -85,8 +85,6 @@ void NetLink::acceptClients() {
             telnet_.emplace();
             telnet_->setRefuseBaud(refuseBaud_);
         }
-        // A new client finds an idle line.
-        purges_ |= kPurgeFromDevices | kPurgeToDevices;
         if (note) {
             note(QStringLiteral("client connected"));
         }
@@ -112,7 +110,9 @@ QByteArray NetLink::readAvailable() {
         return data;
     }
     QByteArray got;
-    const bool open = localSocket::read(client_, got, kReadPerTurn);
+    // Bytes behind a purge are read first; the socket waits meanwhile, which bounds them.
+    const bool open = (telnet_ && telnet_->hasInput() && !silent_) ||
+                      localSocket::read(client_, got, kReadPerTurn);
     if (!silent_ && telnet_) {
         data = telnet_->receive(got);
         purges_ |= telnet_->takePurges();

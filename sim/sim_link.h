@@ -33,7 +33,7 @@ class SimLink {
     virtual int baud() const = 0;
     // Where the program finds the line: a link path or a network address.
     virtual QString address() const = 0;
-    // The purges due since the last call (Purge bits).
+    // The purges due after the data readAvailable() returned (Purge bits).
     virtual int takePurges() { return 0; }
 
     // Receives events worth a line in the traffic log (a client came or went, bytes dropped).

@@ -216,6 +216,11 @@ void SimServer::serve(Port& port, qint64 nowUs) {
         return;
     }
     const QByteArray got = port.link->readAvailable();
+    if (!got.isEmpty()) {
+        log(port, "->", got);
+        receive(port, got, nowUs);
+    }
+    // A purge comes after what was read with it: a line completed before it was heard.
     const int purges = port.link->takePurges();
     if (purges & SimLink::kPurgeToDevices) {
         port.partial.clear();
@@ -223,10 +228,6 @@ void SimServer::serve(Port& port, qint64 nowUs) {
     if (purges & SimLink::kPurgeFromDevices) {
         port.out.clear();
         port.endlessFromUs = -1;
-    }
-    if (!got.isEmpty()) {
-        log(port, "->", got);
-        receive(port, got, nowUs);
     }
     for (const SimOutput& o : port.bus.advanceTo(nowUs / 1000)) {
         enqueue(port, o, nowUs);

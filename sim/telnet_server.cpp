@@ -69,7 +69,11 @@ int TelnetServer::takePurges() {
 
 QByteArray TelnetServer::receive(const QByteArray& bytes) {
     data_.clear();
-    for (const char c : bytes) {
+    input_ += bytes;
+    purged_ = false;
+    qsizetype used = 0;
+    while (used < input_.size() && !purged_) {
+        const char c = input_[used++];
         const auto b = static_cast<unsigned char>(c);
         switch (state_) {
             case State::Data:
@@ -113,6 +117,7 @@ QByteArray TelnetServer::receive(const QByteArray& bytes) {
                 break;
         }
     }
+    input_.remove(0, used);
     QByteArray out;
     out.swap(data_);
     return out;
@@ -203,9 +208,7 @@ void TelnetServer::comPort(unsigned char code, const QByteArray& value) {
         case kPurgeData:
             if (value.size() == 1 && value[0] >= 1 && value[0] <= 3) {
                 purges_ |= value[0];
-                if (value[0] & kPurgeToDevices) {
-                    data_.clear();
-                }
+                purged_ = true;
                 answer(code, value);
             }
             break;

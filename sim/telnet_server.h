@@ -18,8 +18,10 @@ class TelnetServer {
     enum Purge { kPurgeFromDevices = 1, kPurgeToDevices = 2 };
 
     // Takes bytes from the client (a sequence may be split anywhere across calls); returns the
-    // data among them. A purge of what goes to the devices drops the data of this call before it.
+    // data among them. Reading stops after a purge, so that it applies after the data returned:
+    // what follows it waits (hasInput()) for the next call, which may bring no new bytes.
     QByteArray receive(const QByteArray& bytes);
+    bool hasInput() const { return !input_.isEmpty(); }
     // The answers collected since the last call, ready for the wire.
     QByteArray takeAnswers();
     // The purges asked for since the last call (Purge bits).
@@ -60,6 +62,8 @@ class TelnetServer {
     unsigned char verb_ = 0;  // WILL, WONT, DO or DONT waiting for its option
     QByteArray sub_;          // the subnegotiation being read, option byte first
     bool subTooLong_ = false;
+    QByteArray input_;  // bytes behind a purge, not read yet
+    bool purged_ = false;
     QByteArray data_;
     QByteArray answers_;
     int purges_ = 0;

@@ -157,21 +157,25 @@ TEST(TelnetServer, DoublesTheByte0xFfBothWays) {
     EXPECT_EQ(server.takeAnswers(), "");
 }
 
-// Purges: 1 what the devices sent, 2 what came from the client, 3 both; a purge of what came
-// drops the data before it, not after.
-TEST(TelnetServer, PurgesAreReportedAnsweredAndDropEarlierData) {
+// Purges: 1 what the devices sent, 2 what came from the client, 3 both. Reading stops after a
+// purge, so that the data before it can be heard before it applies; the rest follows.
+TEST(TelnetServer, PurgesAreReportedAnsweredAndComeAfterTheDataBeforeThem) {
     const struct {
         int value;
-        QByteArray data;
+        QByteArray first;
         int purges;
-    } cases[] = {{1, "@01ID\r@02", 1}, {2, "@02", 2}, {3, "@02", 3}, {4, "@01ID\r@02", 0}};
+    } cases[] = {{1, "@01ID\r", 1}, {2, "@01ID\r", 2}, {3, "@01ID\r", 3}, {4, "@01ID\r@02", 0}};
     for (const auto& c : cases) {
         TelnetServer server;
-        EXPECT_EQ(server.receive("@01ID\r" + sub(12, bytes({c.value})) + "@02"), c.data) << c.value;
+        EXPECT_EQ(server.receive("@01ID\r" + sub(12, bytes({c.value})) + "@02"), c.first)
+            << c.value;
         EXPECT_EQ(server.takePurges(), c.purges) << c.value;
-        EXPECT_EQ(server.takePurges(), 0);
         EXPECT_EQ(server.takeAnswers(), c.purges ? sub(112, bytes({c.value})) : QByteArray())
             << c.value;
+        EXPECT_EQ(server.hasInput(), c.purges != 0) << c.value;
+        EXPECT_EQ(server.receive("ID\r"), c.purges ? "@02ID\r" : "ID\r") << c.value;
+        EXPECT_EQ(server.takePurges(), 0);
+        EXPECT_FALSE(server.hasInput());
     }
 }
 
