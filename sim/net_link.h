@@ -37,6 +37,8 @@ class NetLink : public SimLink {
     Kind kind() const { return kind_; }
     int tcpPort() const { return port_; }
     bool connected() const { return client_ >= 0; }
+    // Bytes held for the client that its socket has not taken yet.
+    qsizetype pendingBytes() const { return pending_.size(); }
     // While on, the server takes connections and reads what comes but answers nothing.
     void setSilent(bool on) { silent_ = on; }
     // While on, a client's new baud rate is refused (see TelnetServer).

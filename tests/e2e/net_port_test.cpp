@@ -3,12 +3,13 @@
 // that vanishes, and one that never answers.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <initializer_list>
 
-#include "e2e/local_client.h"
 #include "e2e/sim_process.h"
+#include "support/local_client.h"
 #include "support/qt_printers.h"
 
 namespace {
@@ -59,6 +60,20 @@ TEST(SimNetwork, RawPortAnswersAtTheFirstDevicesRateAndServesOneClient) {
     EXPECT_EQ(client.read(2000, kIdentity.size()), kIdentity);
 }
 
+// Paced at the raw port's fixed 9600 baud: 6 characters in, 2 ms turnaround, 13 characters out
+// take about 21.8 ms, where an unpaced answer takes about 2.
+TEST(SimNetwork, RawPortPacesCharactersAtItsFixedRate) {
+    SimProcess sim({"--pace", "--port", "3", "--tcp", "0"});
+    ASSERT_TRUE(sim.started());
+    LocalClient client;
+    ASSERT_TRUE(client.connect(sim.tcpPort(3)));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(client.send("@01ID\r"));
+    EXPECT_EQ(client.read(2000, kIdentity.size()), kIdentity);
+    EXPECT_GE(clock.elapsed(), 19);
+}
+
 TEST(SimNetwork, Rfc2217PortNegotiatesAndDevicesHearOnlyTheirOwnRate) {
     SimProcess sim({"--port", "4", "--rfc2217", "0", "--device", "2:19200"});
     ASSERT_TRUE(sim.started());
@@ -85,6 +100,24 @@ TEST(SimNetwork, Rfc2217PortNegotiatesAndDevicesHearOnlyTheirOwnRate) {
     ASSERT_TRUE(client.send("@02" + bytes({255, 255}) + "\r"));
     client.read(300);
     EXPECT_TRUE(sim.sent("COM4").contains("@02<ff>")) << qPrintable(sim.log());
+}
+
+// Purges: of what came from the client (2), the partial line goes and a whole one stays; of what
+// the devices sent (1), the answer not yet sent goes; neither touches what comes after.
+TEST(SimNetwork, Rfc2217PurgesDropWhatTheyName) {
+    SimProcess sim({"--port", "4", "--rfc2217", "0"});
+    ASSERT_TRUE(sim.started());
+    LocalClient client;
+    ASSERT_TRUE(client.connect(sim.tcpPort(4)));
+    const QByteArray purged2 = comPort(112, bytes({2}));
+    const QByteArray purged1 = comPort(112, bytes({1}));
+    ASSERT_TRUE(client.send("@01" + comPort(12, bytes({2})) + "ID\r"));
+    EXPECT_EQ(client.read(500), purged2);
+    ASSERT_TRUE(client.send("@01ID\r" + comPort(12, bytes({2})) + "@01PX\r"));
+    EXPECT_EQ(client.read(2000, purged2.size() + kIdentity.size() + 2),
+              purged2 + kIdentity + "0\r");
+    ASSERT_TRUE(client.send("@01ID\r" + comPort(12, bytes({1})) + "@01PX\r"));
+    EXPECT_EQ(client.read(1000), purged1 + "0\r");
 }
 
 TEST(SimNetwork, VanishClosesTheConnectionAndRefusesNewOnesUntilRestore) {

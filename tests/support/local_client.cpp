@@ -1,4 +1,4 @@
-#include "e2e/local_client.h"
+#include "support/local_client.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -15,7 +15,7 @@ LocalClient::~LocalClient() {
     }
 }
 
-bool LocalClient::connect(int port) {
+bool LocalClient::connect(int port, int receiveBuffer) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -23,6 +23,9 @@ bool LocalClient::connect(int port) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const timeval second{1, 0};
     ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &second, sizeof second);
+    if (receiveBuffer > 0) {
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
     return fd_ >= 0 && ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
 }
 

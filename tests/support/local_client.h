@@ -10,8 +10,9 @@ class LocalClient {
     LocalClient(const LocalClient&) = delete;
     LocalClient& operator=(const LocalClient&) = delete;
 
-    // Connects to 127.0.0.1:port; false when refused (or not done within a second).
-    bool connect(int port);
+    // Connects to 127.0.0.1:port; false when refused (or not done within a second). A
+    // receiveBuffer > 0 shrinks the socket's buffer, for a client that falls behind sooner.
+    bool connect(int port, int receiveBuffer = 0);
     bool send(const QByteArray& bytes);
     // What comes within ms, or until at least `enough` bytes have come.
     QByteArray read(int ms, qsizetype enough = 1 << 20);
