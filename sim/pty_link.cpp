@@ -87,6 +87,12 @@ void PtyLink::closePty() {
     }
 }
 
+void PtyLink::addPollFds(std::vector<pollfd>& fds) const {
+    if (master_ >= 0) {
+        fds.push_back({master_, POLLIN, 0});
+    }
+}
+
 int PtyLink::baud() const {
     if (master_ < 0) {
         return 0;

@@ -1,4 +1,4 @@
-// nvq-can-sim: simulated NVQ-CAN devices on pseudo-terminal COM ports.
+// nvq-can-sim: simulated NVQ-CAN devices on pseudo-terminal or network COM ports.
 #include <QCoreApplication>
 #include <QStringList>
 #include <algorithm>
@@ -15,6 +15,8 @@ const char kHelp[] = R"(Usage: nvq-can-sim [options]
 Simulated NVQ-CAN devices on pseudo-terminal COM ports. Each --port creates the link
 comN in the ports folder, pointing at a new pseudo-terminal, so that NVQ-CAN Setup
 opens it as COMN. Devices answer only when the program's baud rate matches theirs.
+A port may instead be served on the network, as a serial device server would
+(--tcp, --rfc2217).
 
 Options:
   --port N             create COM port N (1 to 15); the --device options that follow
@@ -26,6 +28,22 @@ Options:
                        each hears and answers only frames sent at its own rate. The
                        same ID twice on a port is two devices answering at once (see
                        collide)
+  --tcp PORT           serve the devices of the current port (port 1 when no --port
+                       came before) on 127.0.0.1:PORT as a raw byte stream instead of
+                       a pseudo-terminal (no comN link). The line's rate is fixed, as
+                       on a gateway: that of the port's first device. PORT 0 takes
+                       any free port; the start-up line names the one taken, e.g.
+                       "COM3: tcp://127.0.0.1:4001, devices 01@9600"
+  --rfc2217 PORT       the same by Telnet with the COM port option (RFC 2217): the
+                       client sets the baud rate (50 to 230400; 9600 until set, again
+                       for each new client), data bits, parity, stop bits, DTR and RTS
+                       and purges. Devices hear the line only at their own rate with
+                       8 data bits and no parity; the server agrees to binary,
+                       suppress-go-ahead and the COM port option and refuses other
+                       options. Both listen on 127.0.0.1 only and serve one client at
+                       a time: a second connection is accepted and closed at once;
+                       what waits for a client is dropped when it goes, and more than
+                       64 KiB for a client that does not read is dropped (logged)
   --ports-dir DIR      folder for the comN links
                        (default: $XDG_CONFIG_HOME/nvq-can-setup/ports)
   --offer              instead of linking comN, offer each port as an adapter: a link
@@ -64,11 +82,18 @@ device with that ID on any port; N:ID the one on COM N:
                        the program gets one line of mixed, damaged characters and a CR
   noise RATE           on every port, a fraction RATE (0 to 1, e.g. 0.02) of the
                        characters the devices send get one bit flipped (CR included)
-  vanish N | restore N the COM port N disappears (adapter unplugged) / comes back
+  vanish N | restore N the COM port N disappears (adapter unplugged) / comes back;
+                       on a network port the client is disconnected and connections
+                       are refused until restore
   vanish-after N LINE [COUNT]
                        COM port N disappears the moment the line LINE (as sent, without
                        its CR, e.g. @05PX) arrives for the COUNTth time (default 1);
                        the device hears it, its answer is lost with the port
+  telnet-silent N on|off
+                       the network port N accepts connections but answers nothing:
+                       no Telnet negotiation, no data (what comes is read and dropped)
+  refuse-baud N on|off the RFC 2217 port N refuses new baud rates: it answers with
+                       the rate still in force
   quit
 )";
 
@@ -108,6 +133,7 @@ int main(int argc, char* argv[]) {
     struct PortSpec {
         int number;
         QList<QPair<int, int>> devices;
+        PortServing serving;
     };
     QList<PortSpec> ports;
     bool offer = false;
@@ -131,7 +157,7 @@ int main(int argc, char* argv[]) {
             }
             // Naming a port again goes back to it, so its devices may be given in several groups.
             const auto same = [n](const PortSpec& p) { return p.number == n; };
-            PortSpec group{n, {}};
+            PortSpec group{n, {}, {}};
             if (const auto it = std::find_if(ports.begin(), ports.end(), same); it != ports.end()) {
                 group = *it;
                 ports.erase(it);
@@ -144,9 +170,21 @@ int main(int argc, char* argv[]) {
                 return usageError(QStringLiteral("bad device %1").arg(args[i]));
             }
             if (ports.isEmpty()) {
-                ports.append(PortSpec{1, {}});
+                ports.append(PortSpec{1, {}, {}});
             }
             ports.last().devices.append({id, baud});
+        } else if ((a == QLatin1String("--tcp") || a == QLatin1String("--rfc2217")) && hasValue) {
+            bool ok = false;
+            const int tcpPort = args[++i].toInt(&ok);
+            if (!ok || tcpPort < 0 || tcpPort > 65535) {
+                return usageError(QStringLiteral("bad TCP port %1").arg(args[i]));
+            }
+            if (ports.isEmpty()) {
+                ports.append(PortSpec{1, {}, {}});
+            }
+            ports.last().serving.kind =
+                a == QLatin1String("--tcp") ? PortServing::Tcp : PortServing::Rfc2217;
+            ports.last().serving.tcpPort = tcpPort;
         } else if (a == QLatin1String("--ports-dir") && hasValue) {
             options.portsDir = args[++i];
         } else if (a == QLatin1String("--offer")) {
@@ -162,7 +200,7 @@ int main(int argc, char* argv[]) {
         }
     }
     if (ports.isEmpty()) {
-        ports.append(PortSpec{1, {}});
+        ports.append(PortSpec{1, {}, {}});
     }
 
     if (offer) {
@@ -170,10 +208,12 @@ int main(int argc, char* argv[]) {
     }
     SimServer sim(options);
     for (PortSpec& p : ports) {
-        SimBus& bus = sim.addPort(p.number);
         if (p.devices.isEmpty()) {
             p.devices.append({1, 9600});
         }
+        // A gateway's line runs at the rate set on it: that of the port's first device.
+        p.serving.rawBaud = p.devices.first().second;
+        SimBus& bus = sim.addPort(p.number, p.serving);
         for (const auto& [id, baud] : p.devices) {
             bus.addDevice(id, baud);
         }
@@ -189,8 +229,9 @@ int main(int argc, char* argv[]) {
         for (const auto& [id, baud] : p.devices) {
             devices << QStringLiteral("%1@%2").arg(id, 2, 10, QLatin1Char('0')).arg(baud);
         }
-        printf("%s%d: %s, devices %s\n", offer ? "Line " : "COM", p.number,
-               sim.linkPath(p.number).toLocal8Bit().constData(),
+        const bool network = p.serving.kind != PortServing::Pty;
+        printf("%s%d: %s, devices %s\n", offer && !network ? "Line " : "COM", p.number,
+               sim.address(p.number).toLocal8Bit().constData(),
                devices.join(QLatin1Char(' ')).toLocal8Bit().constData());
     }
     fflush(stdout);

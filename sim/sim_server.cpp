@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <chrono>
 
+#include "sim/net_link.h"
+#include "sim/pty_link.h"
 #include "sim/sim_motion_control.h"
 
 struct SimServer::Port {
-    Port(int number, const QString& linkPath, bool offered) : link(number, linkPath, offered) {}
-    PtyLink link;
+    explicit Port(std::unique_ptr<SimLink> link) : link(std::move(link)) {}
+    std::unique_ptr<SimLink> link;
     SimBus bus;
     QByteArray partial;       // the line being received
     qint64 lineStartUs = -1;  // when its first character came
@@ -47,10 +49,23 @@ qint64 SimServer::nowUs() const {
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count() - startUs_;
 }
 
-SimBus& SimServer::addPort(int number) {
-    ports_.push_back(
-        std::make_unique<Port>(number, linkPath(number), !options_.offerDir.isEmpty()));
+SimBus& SimServer::addPort(int number, const PortServing& serving) {
+    std::unique_ptr<SimLink> link;
+    if (serving.kind == PortServing::Pty) {
+        link = std::make_unique<PtyLink>(number, linkPath(number), !options_.offerDir.isEmpty());
+    } else {
+        link = std::make_unique<NetLink>(
+            number, serving.kind == PortServing::Tcp ? NetLink::Kind::Raw : NetLink::Kind::Rfc2217,
+            serving.tcpPort, serving.rawBaud);
+    }
+    link->note = [this, number](const QString& note) { logNote(number, note); };
+    ports_.push_back(std::make_unique<Port>(std::move(link)));
     return ports_.back()->bus;
+}
+
+QString SimServer::address(int number) {
+    Port* p = port(number);
+    return p ? p->link->address() : QString();
 }
 
 QString SimServer::linkPath(int number) const {
@@ -61,13 +76,13 @@ QString SimServer::linkPath(int number) const {
 
 void SimServer::start() {
     for (auto& p : ports_) {
-        p->link.create();
+        p->link->create();
     }
 }
 
 SimServer::Port* SimServer::port(int number) {
     for (auto& p : ports_) {
-        if (p->link.number() == number) {
+        if (p->link->number() == number) {
             return p.get();
         }
     }
@@ -90,7 +105,7 @@ SimBus* SimServer::busOf(const QString& id, int& number) {
         comPort = parts.first().toInt(&ok);
     }
     for (auto& p : ports_) {
-        if (!ok || (comPort != 0 && p->link.number() != comPort)) {
+        if (!ok || (comPort != 0 && p->link->number() != comPort)) {
             continue;
         }
         if (p->bus.device(number)) {
@@ -125,8 +140,27 @@ QString SimServer::noise(const QStringList& words) {
     return QStringLiteral("ok");
 }
 
+QString SimServer::netControl(const QStringList& words) {
+    const bool on = words.size() == 3 && words[2] == QLatin1String("on");
+    Port* p = words.size() == 3 ? port(words[1].toInt()) : nullptr;
+    auto* link = p ? dynamic_cast<NetLink*>(p->link.get()) : nullptr;
+    const bool refuse = words[0] == QLatin1String("refuse-baud");
+    if (!link || (refuse && link->kind() != NetLink::Kind::Rfc2217) ||
+        (!on && words[2] != QLatin1String("off"))) {
+        return QStringLiteral("error: usage '%1 N on|off' (N: %2), see --help")
+            .arg(words[0],
+                 refuse ? QLatin1String("an RFC 2217 port") : QLatin1String("a network port"));
+    }
+    if (refuse) {
+        link->setRefuseBaud(on);
+    } else {
+        link->setSilent(on);
+    }
+    return QStringLiteral("ok");
+}
+
 qint64 SimServer::charTimeUs(const Port& port) const {
-    const int baud = port.link.baud();
+    const int baud = port.link->baud();
     return options_.pace && baud > 0 ? 10'000'000 / baud : 0;
 }
 
@@ -139,9 +173,7 @@ int SimServer::run(const std::function<bool()>& stop) {
             fds.push_back({STDIN_FILENO, POLLIN, 0});
         }
         for (auto& p : ports_) {
-            if (p->link.alive()) {
-                fds.push_back({p->link.fd(), POLLIN, 0});
-            }
+            p->link->addPollFds(fds);
         }
         // Sleep until the next paced character is due, 1 ms at most: a fixed 1 ms sleep would
         // deliver every reply up to a millisecond late.
@@ -180,13 +212,22 @@ int SimServer::run(const std::function<bool()>& stop) {
 }
 
 void SimServer::serve(Port& port, qint64 nowUs) {
-    if (!port.link.alive()) {
+    if (!port.link->alive()) {
         return;
     }
-    const QByteArray got = port.link.readAvailable();
+    const QByteArray got = port.link->readAvailable();
     if (!got.isEmpty()) {
         log(port, "->", got);
         receive(port, got, nowUs);
+    }
+    // A purge comes after what was read with it: a line completed before it was heard.
+    const int purges = port.link->takePurges();
+    if (purges & SimLink::kPurgeToDevices) {
+        port.partial.clear();
+    }
+    if (purges & SimLink::kPurgeFromDevices) {
+        port.out.clear();
+        port.endlessFromUs = -1;
     }
     for (const SimOutput& o : port.bus.advanceTo(nowUs / 1000)) {
         enqueue(port, o, nowUs);
@@ -206,7 +247,7 @@ void SimServer::receive(Port& port, const QByteArray& bytes, qint64 nowUs) {
         // On a paced line the last character arrives only after the whole line's time.
         const qint64 arrived =
             std::max(nowUs, port.lineStartUs + port.partial.size() * charTimeUs(port));
-        const int baud = port.link.baud();
+        const int baud = port.link->baud();
         for (const SimOutput& o : port.bus.receive(port.partial, baud, arrived / 1000)) {
             enqueue(port, o, arrived + qint64{options_.turnaroundMs} * 1000);
         }
@@ -228,9 +269,9 @@ bool SimServer::vanishDue(Port& port, const QByteArray& line) {
 
 void SimServer::setPresent(Port& port, bool present) {
     if (!present) {
-        port.link.vanish();
-    } else if (!port.link.alive()) {
-        port.link.create();
+        port.link->vanish();
+    } else if (!port.link->alive()) {
+        port.link->create();
     }
     port.out.clear();
     port.partial.clear();
@@ -288,8 +329,18 @@ void SimServer::flush(Port& port, qint64 nowUs) {
         port.nextEndlessUs += count * step;
     }
     if (!due.isEmpty()) {
-        const int written = port.link.writeSome(due);
+        const int written = port.link->writeSome(due);
         log(port, "<-", due.left(written));
+    }
+}
+
+void SimServer::logNote(int number, const QString& note) {
+    if (log_) {
+        *log_ << QStringLiteral("%1 COM%2 %3\n")
+                     .arg(nowUs() / 1000.0, 10, 'f', 1)
+                     .arg(number)
+                     .arg(note);
+        log_->flush();
     }
 }
 
@@ -310,7 +361,7 @@ void SimServer::log(const Port& port, const char* direction, const QByteArray& b
     }
     *log_ << QStringLiteral("%1 COM%2 %3 %4\n")
                  .arg(nowUs() / 1000.0, 10, 'f', 1)
-                 .arg(port.link.number())
+                 .arg(port.link->number())
                  .arg(QLatin1String(direction), shown);
     log_->flush();
 }
@@ -341,6 +392,9 @@ QString SimServer::control(const QString& line) {
     }
     if (verb == QLatin1String("noise")) {
         return noise(words);
+    }
+    if (verb == QLatin1String("telnet-silent") || verb == QLatin1String("refuse-baud")) {
+        return netControl(words);
     }
     SimDevice* d = words.size() > 2 ? device(words[1]) : nullptr;
     if (!d) {

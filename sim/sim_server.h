@@ -9,12 +9,21 @@
 #include <memory>
 #include <vector>
 
-#include "sim/pty_link.h"
 #include "sim/sim_bus.h"
+#include "sim/sim_link.h"
 
-// Serves simulated devices on pseudo-terminal COM ports in real time: assembles the program's
-// lines, lets the devices answer after their turnaround, optionally paces every character at
-// the line's rate, and logs the traffic.
+// How a COM port is served: on a pseudo-terminal, or as a serial device server on
+// 127.0.0.1:tcpPort (0: any free port), raw or by Telnet with the COM port option.
+struct PortServing {
+    enum Kind { Pty, Tcp, Rfc2217 };
+    Kind kind = Pty;
+    int tcpPort = 0;
+    int rawBaud = 9600;  // the fixed line rate of a raw TCP port
+};
+
+// Serves simulated devices on pseudo-terminal or network COM ports in real time: assembles the
+// program's lines, lets the devices answer after their turnaround, optionally paces every character
+// at the line's rate, and logs the traffic.
 class SimServer {
   public:
     struct Options {
@@ -31,10 +40,13 @@ class SimServer {
     ~SimServer();
 
     // A COM port with its bus; devices are added to the returned bus.
-    SimBus& addPort(int number);
+    SimBus& addPort(int number, const PortServing& serving = {});
     // Where the port's link is (or will be) made.
     QString linkPath(int number) const;
-    // Creates every pseudo-terminal and link; throws std::runtime_error.
+    // Where the program finds the port once started: its link, or e.g. tcp://127.0.0.1:4001.
+    QString address(int number);
+    // Creates every pseudo-terminal and link and opens every listener; throws
+    // std::runtime_error.
     void start();
     // Runs until quit(), a "quit" control line or stop() returns true; reads control lines
     // from standard input.
@@ -56,11 +68,13 @@ class SimServer {
     QString late(SimDevice& device, const QStringList& words);
     QString collide(const QStringList& words);
     QString noise(const QStringList& words);
+    QString netControl(const QStringList& words);
     qint64 charTimeUs(const Port& port) const;
     Port* port(int number);
     SimDevice* device(const QString& id);
     SimBus* busOf(const QString& id, int& number);  // the bus with that device, and its ID
     void log(const Port& port, const char* direction, const QByteArray& bytes);
+    void logNote(int number, const QString& note);
     qint64 nowUs() const;
 
     Options options_;

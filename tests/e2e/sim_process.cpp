@@ -2,13 +2,25 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QRegularExpression>
 
 SimProcess::SimProcess(const QStringList& args) {
     process_.start(QStringLiteral(NVQ_SIM_PATH),
                    QStringList{"--ports-dir", portsDir(), "--log", dir_.filePath("log")} + args);
     // Ready once it has printed a line per port.
     const qsizetype ports = std::max<qsizetype>(1, args.count("--port"));
-    started_ = process_.waitForStarted(5000) && readLines(ports, 10000).count('\n') >= ports;
+    if (process_.waitForStarted(5000)) {
+        startup_ = QString::fromLocal8Bit(readLines(ports, 10000));
+        started_ = startup_.count('\n') >= ports;
+    }
+}
+
+int SimProcess::tcpPort(int com) const {
+    const QRegularExpression line(
+        QStringLiteral("^COM%1: (tcp|rfc2217)://127\\.0\\.0\\.1:(\\d+), ").arg(com),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch m = line.match(startup_);
+    return m.hasMatch() ? m.captured(2).toInt() : 0;
 }
 
 SimProcess::~SimProcess() {

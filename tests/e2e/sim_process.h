@@ -14,6 +14,11 @@ class SimProcess {
     ~SimProcess();
 
     bool started() const { return started_; }
+    // What it printed on starting, a line per port.
+    QString startup() const { return startup_; }
+    // The TCP port COM N listens on, from its start-up line ("COM3: tcp://127.0.0.1:4001, ...");
+    // 0 when it serves none.
+    int tcpPort(int com) const;
     // The folder of its comN links.
     QString portsDir() const { return dir_.filePath("nvq-can-setup/ports"); }
     // Sends a control line and waits for the simulator's answer.
@@ -31,4 +36,5 @@ class SimProcess {
     ConfigHome configHome_{dir_.path()};
     QProcess process_;
     bool started_ = false;
+    QString startup_;
 };
