@@ -2,6 +2,8 @@
 // the serial line itself sets. Runs the real window (offscreen, its own Timer1 in the event loop,
 // QtSerialPort) against nvq-can-sim on a paced pseudo-terminal at 9600 and 115200 baud. With
 // --chart, each rate is measured again with the chart open and recording, and the cost printed.
+// With --tcp or --rfc2217, each rate is measured again with COM1 reaching the simulator through
+// a network port on 127.0.0.1 (raw TCP or RFC 2217), and the two ratios compared.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -13,21 +15,25 @@
 #include "files/whole_file.h"
 #include "link/qt_serial_port.h"
 #include "main_window/main_control_form.h"
+#include "ports/network_ports.h"
 
 namespace {
 
 const char kUsage[] =
     "Usage: poll_rate [--seconds N] [--turnaround MS] [--sim-log PREFIX] [--chart]\n"
+    "                 [--tcp | --rfc2217]\n"
     "  --seconds N       measuring time per baud rate (default 5)\n"
     "  --turnaround MS   the simulated device's answer time (default 2)\n"
     "  --sim-log PREFIX  keep the simulator's traffic log of each run in PREFIX<baud>.log\n"
-    "  --chart           measure each rate also with the chart open and recording\n";
+    "  --chart           measure each rate also with the chart open and recording\n"
+    "  --tcp, --rfc2217  measure each rate also through a network port on 127.0.0.1\n";
 
 struct Options {
     int seconds = 5;
     int turnaroundMs = 2;
     QString simLog;
     bool chart = false;
+    QString network;  // "", "--tcp" or "--rfc2217": the simulator's option
 };
 
 bool parseOptions(const QStringList& args, Options& options) {
@@ -41,6 +47,8 @@ bool parseOptions(const QStringList& args, Options& options) {
             options.simLog = args[++i];
         } else if (args[i] == QLatin1String("--chart")) {
             options.chart = true;
+        } else if (args[i] == QLatin1String("--tcp") || args[i] == QLatin1String("--rfc2217")) {
+            options.network = args[i];
         } else {
             return false;
         }
@@ -72,12 +80,29 @@ void keepLog(const QString& path, const QString& log) {
 
 // One run at one baud rate, with the chart open and recording or without; the ratio, or nothing
 // when the window never got to polling.
-std::optional<double> measure(int baud, const Options& options, bool chart) {
-    SimProcess sim({"--port", "1", "--device", QStringLiteral("1:%1").arg(baud), "--pace",
-                    "--turnaround", QString::number(options.turnaroundMs)});
+// network: "" for the pseudo-terminal, else the simulator's option for a network port.
+std::optional<double> measure(int baud, const Options& options, bool chart,
+                              const QString& network = QString()) {
+    QStringList args{"--port", "1", "--device", QStringLiteral("1:%1").arg(baud), "--pace",
+                     "--turnaround", QString::number(options.turnaroundMs)};
+    if (!network.isEmpty()) {
+        args << network << "0";
+    }
+    SimProcess sim(args);
     if (!sim.started()) {
         fprintf(stderr, "poll_rate: nvq-can-sim did not start\n");
         return std::nullopt;
+    }
+    if (!network.isEmpty()) {
+        const NetworkAddress address{network == QLatin1String("--tcp") ? NetworkProtocol::RawTcp
+                                                                       : NetworkProtocol::Rfc2217,
+                                     QStringLiteral("127.0.0.1"),
+                                     static_cast<quint16>(sim.tcpPort(1))};
+        if (address.port == 0 || !setNetworkEntry(sim.portsDir(), 1, address).isEmpty()) {
+            fprintf(stderr, "poll_rate: the simulator's network port is not there\n");
+            return std::nullopt;
+        }
+        printf("%6d baud through %s\n", baud, address.text().toLocal8Bit().constData());
     }
     LineCounts counts;
     BenchWindow bench(counts);
@@ -123,6 +148,15 @@ int main(int argc, char* argv[]) {
         const auto without = measure(baud, options, false);
         const auto with = options.chart ? measure(baud, options, true) : without;
         ok = ok && without && with;
+        if (!options.network.isEmpty() && without) {
+            const auto network = measure(baud, options, false, options.network);
+            ok = ok && network;
+            if (network) {
+                printf("%6d baud: through the network port the ratio is %.1f %% against %.1f %% on "
+                       "the pseudo-terminal (%+.1f points)\n",
+                       baud, *network, *without, *network - *without);
+            }
+        }
         if (options.chart && without && with) {
             printf(
                 "%6d baud: the chart open and recording costs %.1f points of the ratio "

@@ -68,6 +68,8 @@ device with that ID on any port; N:ID the one on COM N:
   trickle ID MS        ... one every MS milliseconds
   garbage ID on|off    noise instead of replies
   dollar ID N          the next N replies are auto-response "$" lines
+  reply ID HEX         the next reply is exactly these bytes, given in hex (CR
+                       included or not): reply 1 4b52ff0d sends K R 0xFF CR
   prefix ID on|off     replies carry "#" and the device ID
   version ID TEXT      the firmware version the device reports
   power ID off|on      switch the device off, or on again (stored settings apply)

@@ -428,6 +428,13 @@ QString SimServer::control(const QString& line) {
         f.garbage = on;
     } else if (verb == QLatin1String("dollar")) {
         f.dollarReplies = value.toInt();
+    } else if (verb == QLatin1String("reply")) {
+        // Bytes no text control line can carry (0xFF, NUL), as hex digits.
+        const QByteArray bytes = QByteArray::fromHex(value.toLatin1());
+        if (bytes.isEmpty() || bytes.toHex() != value.toLatin1().toLower()) {
+            return QStringLiteral("error: usage 'reply ID HEX' (e.g. 4b52ff0d), see --help");
+        }
+        f.rawReplies.append(bytes);
     } else if (verb == QLatin1String("prefix")) {
         d->forcePrefix = on;
     } else if (verb == QLatin1String("version")) {

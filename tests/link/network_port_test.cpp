@@ -1,4 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 
@@ -97,6 +101,44 @@ TEST(NetworkPort, ExplainsEachWayTheConnectionFails) {
         EXPECT_EQ(port.openFailureHelp(), QString::fromUtf8(c.help));
         EXPECT_FALSE(port.isOpen());
     }
+}
+
+// A listener on 127.0.0.1 whose queue of connections not yet accepted is full: the system drops
+// a further connect's first packet, as a host that is switched off would, and the connect waits.
+struct FullListener {
+    FullListener() {
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(listener, 0);
+        socklen_t len = sizeof a;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+        port = ntohs(a.sin_port);
+        filler = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::connect(filler, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    }
+    ~FullListener() {
+        ::close(filler);
+        ::close(listener);
+    }
+    int listener = -1;
+    int filler = -1;
+    quint16 port = 0;
+};
+
+TEST(NetworkPort, AConnectNobodyAnswersGivesUpAfterThreeSeconds) {
+    FullListener full;
+    NetworkPort port(loopback(NetworkProtocol::RawTcp, full.port));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(openFailure(port), QStringLiteral("No answer from 127.0.0.1:%1 within 3 s").arg(full.port));
+    EXPECT_GE(clock.elapsed(), 2900);
+    EXPECT_LT(clock.elapsed(), 6000);
+    EXPECT_EQ(port.openFailureHelp(),
+              "Check that the device server is on and can be reached from this computer (cable, "
+              "network, firewall).");
 }
 
 TEST(NetworkPort, AServerThatNeverAnswersTheNegotiationFailsTheOpenWithinItsTime) {
