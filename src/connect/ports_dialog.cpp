@@ -110,13 +110,13 @@ void PortsDialog::fill() {
     const PortsState& state = ports_.state();
     rows_.clear();
     for (const SerialAdapter& a : state.adapters) {
-        rows_ << Row{a.stablePath, a, comNumberOf(state, a)};
+        rows_ << Row{a.stablePath, a, comNumberOf(state, a), QString()};
     }
     for (const ComLink& link : state.links) {
         if (!link.network.isEmpty()) {
             rows_ << Row{QString(), std::nullopt, link.number, link.network};
         } else if (link.device.isEmpty() && !adapterAt(state, link.number)) {
-            rows_ << Row{link.target, std::nullopt, link.number};
+            rows_ << Row{link.target, std::nullopt, link.number, QString()};
         }
     }
     // By COM number, those without one last.

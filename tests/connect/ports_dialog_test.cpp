@@ -275,12 +275,14 @@ TEST_F(PortsDialogTest, AddNetworkPortWritesItsEntry) {
                                     "", ""}));
         EXPECT_EQ(portEntryText(form.combo, c.number - 1),
                   QString("COM%1 → ").arg(c.number) + address);
-        EXPECT_TRUE(rig.prompter.messages().isEmpty()) << rig.prompter.messages().join("|");
+        EXPECT_TRUE(rig.prompter.messages().isEmpty())
+            << rig.prompter.messages().join("|").toStdString();
     }
 }
 
 // What the connection dialog's list shows, exactly, for an entry made by hand.
 TEST_F(PortsDialogTest, ThePortListShowsANetworkPortsAddress) {
+    ASSERT_TRUE(QDir().mkpath(portsFolder()));
     ASSERT_TRUE(putFile(portsFolder() + "/com5", "rfc2217://cabinet-gw:4001\n"));
     SelectComForm form(services, dir.filePath("nvq-can.ini"));
     EXPECT_EQ(portEntryText(form.combo, 4), "COM5 → rfc2217://cabinet-gw:4001");
@@ -339,9 +341,9 @@ TEST_F(PortsDialogTest, ANumberTakenMeanwhileIsNotOverwritten) {
     EXPECT_EQ(entry(6), "tcp://127.0.0.1:7\n");
     EXPECT_EQ(rig.prompter.messages(),
               QStringList({"The network port could not be added.\rCOM5 is not free any more: it "
-                           "reaches /dev/nvq-test-elsewhere · not plugged in",
+                           "reaches /dev/nvq-test-elsewhere · not plugged in.",
                            "The network port could not be added.\rCOM6 is not free any more: it "
-                           "reaches tcp://127.0.0.1:7"}));
+                           "reaches tcp://127.0.0.1:7."}));
 }
 
 // Keyboard alone: the host field has the focus, Tab walks the fields, arrows pick, Enter adds;
@@ -385,6 +387,7 @@ TEST_F(PortsDialogTest, TheAddDialogWorksByKeyboard) {
 // "None" removes the entry once the user says so; another free number moves it. Numbers that
 // are not free cannot be picked: the built-in port's, the adapter's.
 TEST_F(PortsDialogTest, ANetworkPortIsMovedOrRemoved) {
+    ASSERT_TRUE(QDir().mkpath(portsFolder()));
     ASSERT_TRUE(putFile(portsFolder() + "/com5", "rfc2217://cabinet-gw:4001\n"));
     SelectComForm form(services, dir.filePath("nvq-can.ini"));
     const QString address = "rfc2217://cabinet-gw:4001";

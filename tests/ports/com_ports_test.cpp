@@ -274,7 +274,7 @@ TEST_F(ComPortsTest, NetworkPortsChangeOnlyWhatIsStillTheirs) {
         {"added on a number taken meanwhile",
          [&] { QFile::link("/dev/null", folder() + "/com4"); },
          [&] { return ports.addNetwork(4, raw); },
-         "COM4 is not free any more: it reaches /dev/null",
+         "COM4 is not free any more: it reaches /dev/null.",
          {a1, gw3, "com4 -> /dev/null"}},
         {"moved",
          [] {},
@@ -284,7 +284,7 @@ TEST_F(ComPortsTest, NetworkPortsChangeOnlyWhatIsStillTheirs) {
         {"moved onto a number taken meanwhile",
          [&] { putFile(folder() + "/com6", "tcp://127.0.0.1:7\n"); },
          [&] { return ports.moveNetwork(3, 6); },
-         "COM6 is not free any more: it reaches tcp://127.0.0.1:7",
+         "COM6 is not free any more: it reaches tcp://127.0.0.1:7.",
          {a1, gw3, "com6: tcp://127.0.0.1:7\n"}},
         {"removed", [] {}, [&] { return ports.removeNetwork(3); }, "", {a1}},
         {"removed after it became a link",
@@ -293,7 +293,7 @@ TEST_F(ComPortsTest, NetworkPortsChangeOnlyWhatIsStillTheirs) {
              QFile::link("/dev/null", folder() + "/com3");
          },
          [&] { return ports.removeNetwork(3); },
-         "COM3 is no network port any more: it reaches /dev/null",
+         "COM3 is no network port any more: it reaches /dev/null.",
          {a1, "com3 -> /dev/null"}},
         {"moved while another program holds the folder",
          [&] {
@@ -311,6 +311,7 @@ TEST_F(ComPortsTest, NetworkPortsChangeOnlyWhatIsStillTheirs) {
         SCOPED_TRACE(c.name);
         other.reset();
         QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
         ASSERT_TRUE(putFile(folder() + "/com3", "rfc2217://cabinet-gw:4001\n"));
         ports.refresh(true);
         c.meanwhile();
@@ -318,11 +319,8 @@ TEST_F(ComPortsTest, NetworkPortsChangeOnlyWhatIsStillTheirs) {
         QStringList after;
         for (const QString& name : links()) {
             const QFileInfo info(folder() + "/" + name);
-            QFile file(info.filePath());
             after << (info.isSymLink() ? name + " -> " + info.symLinkTarget()
-                      : file.open(QIODevice::ReadOnly)
-                          ? name + ": " + QString::fromUtf8(file.readAll())
-                          : name + " unreadable");
+                                       : name + ": " + fileBytes(info.filePath()));
         }
         EXPECT_EQ(after, c.after);
     }
