@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -79,12 +80,16 @@ void PortsDialog::buildLayout() {
     Close->setDefault(true);
     AddNetwork->setAutoDefault(false);
     auto* buttons = new QDialogButtonBox;
-    buttons->addButton(AddNetwork, QDialogButtonBox::ActionRole);
     buttons->addButton(Close, QDialogButtonBox::AcceptRole);
+    // Adding is set apart on the left, under the list it adds to.
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(AddNetwork);
+    buttonRow->addStretch();
+    buttonRow->addWidget(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PortTable);
     layout->addWidget(PortsNote);
-    layout->addWidget(buttons);
+    layout->addLayout(buttonRow);
 }
 
 void PortsDialog::refresh(bool force) {
