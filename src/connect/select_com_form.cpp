@@ -245,7 +245,7 @@ void SelectComForm::SearchAllNVQ_Click() {
 }
 
 void SelectComForm::Ports_Click() {
-    PortsDialog dialog(*ports_, services_.prompter, this);
+    PortsDialog dialog(*ports_, services_.prompter, this, services_.modal);
     showChild(dialog);
 }
 

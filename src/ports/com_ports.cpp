@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "files/file_stamp.h"
+#include "ports/network_ports.h"
 
 ComPorts::ComPorts(PortInventory& inventory, QString folder)
     : inventory_(inventory), folder_(std::move(folder)) {}
@@ -102,4 +103,93 @@ QString ComPorts::assign(const QString& stablePath, int number) {
     const QString error = change(stablePath, number);
     refresh(true);
     return error;
+}
+
+// Under the folder's lock, from the folder as it is now, and looked at again afterwards.
+template <typename Change>
+QString ComPorts::locked(Change change) {
+    refresh(true);
+    QString error;
+    {
+        const PortsFolderLock lock(folder_, lockWaitMs);
+        if (lock.held()) {
+            readFolder();
+            error = change();
+        } else {
+            error = lock.problem();
+        }
+    }
+    refresh(true);
+    return error;
+}
+
+QString ComPorts::takenReason(int number) const {
+    if (number < kFirstComNumber || number > kLastComNumber) {
+        return QStringLiteral("There is no COM%1: the numbers go from %2 to %3.")
+            .arg(number)
+            .arg(kFirstComNumber)
+            .arg(kLastComNumber);
+    }
+    if (isFree(state_, number)) {
+        return QString();
+    }
+    return QStringLiteral("COM%1 is not free any more: it reaches %2.")
+        .arg(QString::number(number), comReach(state_, number));
+}
+
+std::optional<NetworkAddress> ComPorts::networkAt(int number) const {
+    const auto link = state_.links.find(number);
+    if (link == state_.links.end() || link->network.isEmpty()) {
+        return std::nullopt;
+    }
+    return parseNetworkAddress(link->network).address;
+}
+
+QString ComPorts::addNetwork(int number, const NetworkAddress& address) {
+    return locked([&] {
+        const QString taken = takenReason(number);
+        return taken.isEmpty() ? setNetworkEntry(folder_, number, address) : taken;
+    });
+}
+
+QString ComPorts::removeNetwork(int number) {
+    return locked([&] {
+        if (!networkAt(number)) {
+            return QStringLiteral("COM%1 is no network port any more: it reaches %2.")
+                .arg(QString::number(number), comReach(state_, number));
+        }
+        return removeComLink(folder_, number);
+    });
+}
+
+QString ComPorts::moveNetwork(int from, int to) {
+    return locked([&] {
+        const std::optional<NetworkAddress> address = networkAt(from);
+        if (!address) {
+            return QStringLiteral("COM%1 is no network port any more: it reaches %2.")
+                .arg(QString::number(from), comReach(state_, from));
+        }
+        if (const QString taken = takenReason(to); !taken.isEmpty()) {
+            return taken;
+        }
+        if (const QString error = setNetworkEntry(folder_, to, *address); !error.isEmpty()) {
+            return error;
+        }
+        // Never two numbers for one port: when the old entry stays, the new one goes again.
+        if (const QString error = removeComLink(folder_, from); !error.isEmpty()) {
+            removeComLink(folder_, to);
+            return error;
+        }
+        return QString();
+    });
+}
+
+QList<int> ComPorts::freeNumbers() const {
+    QList<int> free;
+    for (int number = kFirstComNumber; number <= kLastComNumber; ++number) {
+        if (isFree(state_, number)) {
+            free << number;
+        }
+    }
+    return free;
 }

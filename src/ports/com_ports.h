@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <optional>
 
+#include "link/network_address.h"
 #include "ports/com_assignment.h"
 #include "ports/port_inventory.h"
 
@@ -29,12 +32,29 @@ class ComPorts {
     // to it now go, and so does a link the number had. Returns why it failed, "" when it worked.
     QString assign(const QString& stablePath, int number);
 
+    // Network ports (network_ports.h). Each looks at the ports folder again under its lock, as
+    // another program may have changed it since it was read, and returns why it failed ("" when
+    // it worked); nothing is written then.
+    // Makes COMn reach the address; the number must still be free (isFree).
+    QString addNetwork(int number, const NetworkAddress& address);
+    // Removes COMn when it is still a network port's entry.
+    QString removeNetwork(int number);
+    // Gives the network port COMfrom the number to, which must still be free: the new entry is
+    // written first, then the old one removed.
+    QString moveNetwork(int from, int to);
+    // The numbers a new network port may take now.
+    QList<int> freeNumbers() const;
+
   private:
     QString forget(const QString& stablePath, bool keepUnassigned);
     QByteArray signature();
     void readFolder();
     void giveNumbers();
     QString change(const QString& stablePath, int number);
+    template <typename Change>
+    QString locked(Change change);
+    QString takenReason(int number) const;
+    std::optional<NetworkAddress> networkAt(int number) const;
 
     PortInventory& inventory_;
     QString folder_;

@@ -9,8 +9,10 @@
 #include <QFileInfo>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextDocument>
 
+#include "connect/network_port_dialog.h"
 #include "connect/port_list.h"
 #include "connect/ports_dialog.h"
 #include "connect/select_com_form.h"
@@ -45,6 +47,11 @@ struct PortsRig {
     }
     QString link(int number) const {
         return QFileInfo(portsFolder() + QString("/com%1").arg(number)).symLinkTarget();
+    }
+    // What comN holds, byte for byte; "<none>" when there is no such file.
+    QByteArray entry(int number) const {
+        QFile file(portsFolder() + QString("/com%1").arg(number));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
     }
     // Runs the script in the "Ports..." dialog when the button opens it.
     void inPortsDialog(SelectComForm& form, const std::function<void(PortsDialog&)>& script) {
@@ -191,6 +198,223 @@ TEST_F(PortsDialogTest, AChangeThatCannotBeWrittenIsExplained) {
               QStringList{"The COM number could not be changed.\rCannot write in " + portsFolder() +
                           ": Permission denied"});
     EXPECT_EQ(link(2), kA50);
+}
+
+// Opens "Add network port" from "Ports...", runs the script in it, and hands the Ports dialog
+// to after once the small one has closed.
+void inAddDialog(PortsRig& r, SelectComForm& form,
+                 const std::function<void(NetworkPortDialog&)>& script,
+                 const std::function<void(PortsDialog&)>& after = {}) {
+    r.inPortsDialog(form, [&](PortsDialog& d) {
+        r.rig.modal.scripts.append(
+            [&](QDialog& w) { script(dynamic_cast<NetworkPortDialog&>(w)); });
+        d.AddNetwork->click();
+        if (after) {
+            after(d);
+        }
+    });
+}
+
+void fill(NetworkPortDialog& d, const QString& host, int port, bool raw, const QString& com) {
+    d.Host->clear();
+    QTest::keyClicks(d.Host, host);
+    d.PortNumber->setValue(port);
+    (raw ? d.RawTcp : d.Rfc2217)->click();
+    if (!com.isEmpty()) {
+        d.ComNumber->setCurrentText(com);
+        ASSERT_EQ(d.ComNumber->currentText(), com);
+    }
+}
+
+// The entry written is the address and a line end; it is listed in "Ports..." and reached
+// through its number in the connection dialog's list. COM1 (the built-in port) and COM2 (the
+// adapter) are not free, so COM3 is offered first.
+TEST_F(PortsDialogTest, AddNetworkPortWritesItsEntry) {
+    struct Case {
+        QString host;
+        int port;
+        bool raw;
+        QString com;  // "" keeps the number offered first
+        int number;
+        QByteArray bytes;
+        QString description;
+    };
+    const QList<Case> cases = {
+        {"cabinet-gw", 4001, false, "COM5", 5, "rfc2217://cabinet-gw:4001\n",
+         "Network port (RFC 2217)"},
+        {"  10.0.0.7 ", 502, true, "", 3, "tcp://10.0.0.7:502\n", "Network port (raw TCP)"},
+        {"[fe80::1]", 65535, true, "COM15", 15, "tcp://[fe80::1]:65535\n",
+         "Network port (raw TCP)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toStdString());
+        QTemporaryDir caseDir;
+        ConfigHome caseHome(caseDir.path());
+        SelectComForm form(services, dir.filePath("nvq-can.ini"));
+        QStringList row;
+        inAddDialog(
+            *this, form,
+            [&](NetworkPortDialog& d) {
+                EXPECT_EQ(d.windowTitle(), "Add network port");
+                EXPECT_EQ(d.PortNumber->value(), 4001);
+                EXPECT_TRUE(d.Rfc2217->isChecked());
+                EXPECT_EQ(d.ComNumber->itemText(0), "COM3");
+                EXPECT_EQ(d.ComNumber->currentText(), "COM3");
+                fill(d, c.host, c.port, c.raw, c.com);
+                d.Add->click();
+                EXPECT_FALSE(d.isVisible());
+            },
+            [&](PortsDialog& d) {
+                const QString address = QString::fromUtf8(c.bytes.chopped(1));
+                ASSERT_GE(d.rowOf(address), 0);
+                row = d.rowTexts(d.rowOf(address));
+            });
+        EXPECT_EQ(entry(c.number), c.bytes);
+        const QString address = QString::fromUtf8(c.bytes.chopped(1));
+        EXPECT_EQ(row, QStringList({QString("COM%1").arg(c.number), address, c.description, "", "",
+                                    "", ""}));
+        EXPECT_EQ(portEntryText(form.combo, c.number - 1),
+                  QString("COM%1 → ").arg(c.number) + address);
+        EXPECT_TRUE(rig.prompter.messages().isEmpty())
+            << rig.prompter.messages().join("|").toStdString();
+    }
+}
+
+// What the connection dialog's list shows, exactly, for an entry made by hand.
+TEST_F(PortsDialogTest, ThePortListShowsANetworkPortsAddress) {
+    ASSERT_TRUE(QDir().mkpath(portsFolder()));
+    ASSERT_TRUE(putFile(portsFolder() + "/com5", "rfc2217://cabinet-gw:4001\n"));
+    SelectComForm form(services, dir.filePath("nvq-can.ini"));
+    EXPECT_EQ(portEntryText(form.combo, 4), "COM5 → rfc2217://cabinet-gw:4001");
+    form.combo->setCurrentText("COM5");
+    EXPECT_EQ(form.PortPath->text(), "rfc2217://cabinet-gw:4001");
+}
+
+// A host is refused with what is wrong with it, and nothing is written; Add waits for a host.
+TEST_F(PortsDialogTest, ABadHostIsRefusedInTheDialog) {
+    const QList<std::pair<QString, QString>> cases = {
+        {"cabinet gw",
+         "Host \"cabinet gw\" is neither a name (letters, digits, '-', '.') nor an IP address."},
+        {"cabinet-gw:4001",
+         "Host \"cabinet-gw:4001\" is neither a name (letters, digits, '-', '.') nor an IP "
+         "address. Give the host alone: the port and protocol have fields of their own."},
+        {"rfc2217://gw",
+         "Host \"rfc2217://gw\" is neither a name (letters, digits, '-', '.') nor an IP "
+         "address. Give the host alone: the port and protocol have fields of their own."},
+        {"-gw", "Host \"-gw\" is neither a name (letters, digits, '-', '.') nor an IP address."},
+    };
+    SelectComForm form(services, dir.filePath("nvq-can.ini"));
+    inAddDialog(*this, form, [&](NetworkPortDialog& d) {
+        EXPECT_FALSE(d.Add->isEnabled());
+        QTest::keyClicks(d.Host, "   ");
+        EXPECT_FALSE(d.Add->isEnabled());
+        for (const auto& [host, problem] : cases) {
+            fill(d, host, 4001, false, "COM5");
+            EXPECT_FALSE(d.Problem->isVisibleTo(&d)) << "shown after Add";
+            d.Add->click();
+            EXPECT_TRUE(d.isVisible()) << host.toStdString();
+            EXPECT_TRUE(d.Problem->isVisibleTo(&d));
+            EXPECT_EQ(d.Problem->text(), problem);
+        }
+    });
+    EXPECT_EQ(QDir(portsFolder()).entryList({"com*"}, QDir::Files), QStringList());
+    EXPECT_TRUE(rig.prompter.messages().isEmpty());
+}
+
+// Another program takes the number while the dialog is open: the entry it made stays, the user
+// is told, and the dialog stays open without that number.
+TEST_F(PortsDialogTest, ANumberTakenMeanwhileIsNotOverwritten) {
+    SelectComForm form(services, dir.filePath("nvq-can.ini"));
+    inAddDialog(*this, form, [&](NetworkPortDialog& d) {
+        fill(d, "cabinet-gw", 4001, false, "COM5");
+        ASSERT_TRUE(QFile::link("/dev/nvq-test-elsewhere", portsFolder() + "/com5"));
+        d.Add->click();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.ComNumber->findText("COM5"), -1);
+        ASSERT_TRUE(putFile(portsFolder() + "/com6", "tcp://127.0.0.1:7\n"));
+        d.ComNumber->setCurrentText("COM6");
+        ASSERT_EQ(d.ComNumber->currentText(), "COM6");
+        d.Add->click();
+        EXPECT_TRUE(d.isVisible());
+    });
+    EXPECT_EQ(link(5), "/dev/nvq-test-elsewhere");
+    EXPECT_EQ(entry(6), "tcp://127.0.0.1:7\n");
+    EXPECT_EQ(rig.prompter.messages(),
+              QStringList({"The network port could not be added.\rCOM5 is not free any more: it "
+                           "reaches /dev/nvq-test-elsewhere · not plugged in.",
+                           "The network port could not be added.\rCOM6 is not free any more: it "
+                           "reaches tcp://127.0.0.1:7."}));
+}
+
+// Keyboard alone: the host field has the focus, Tab walks the fields, arrows pick, Enter adds;
+// Esc leaves without writing anything.
+TEST_F(PortsDialogTest, TheAddDialogWorksByKeyboard) {
+    SelectComForm form(services, dir.filePath("nvq-can.ini"));
+    inAddDialog(*this, form, [&](NetworkPortDialog& d) {
+        QTest::keyClicks(d.Host, "gw-a");
+        QTest::keyClick(d.Host, Qt::Key_Escape);
+        EXPECT_FALSE(d.isVisible());
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+    });
+    EXPECT_EQ(QDir(portsFolder()).entryList({"com*"}, QDir::Files), QStringList());
+
+    inAddDialog(*this, form, [&](NetworkPortDialog& d) {
+        d.activateWindow();
+        QApplication::setActiveWindow(&d);
+        ASSERT_EQ(QApplication::focusWidget(), d.Host);
+        const auto type = [](const QString& text) {
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        };
+        const auto key = [](int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(k), m);
+        };
+        type("gw-b");
+        key(Qt::Key_Tab);
+        key(Qt::Key_A, Qt::ControlModifier);
+        type("4002");
+        key(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), d.Rfc2217);
+        key(Qt::Key_Down);
+        key(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), d.ComNumber);
+        key(Qt::Key_Down);
+        key(Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_EQ(entry(4), "tcp://gw-b:4002\n");
+}
+
+// "None" removes the entry once the user says so; another free number moves it. Numbers that
+// are not free cannot be picked: the built-in port's, the adapter's.
+TEST_F(PortsDialogTest, ANetworkPortIsMovedOrRemoved) {
+    ASSERT_TRUE(QDir().mkpath(portsFolder()));
+    ASSERT_TRUE(putFile(portsFolder() + "/com5", "rfc2217://cabinet-gw:4001\n"));
+    SelectComForm form(services, dir.filePath("nvq-can.ini"));
+    const QString address = "rfc2217://cabinet-gw:4001";
+    inPortsDialog(form, [&](PortsDialog& d) {
+        const auto* model =
+            qobject_cast<QStandardItemModel*>(d.comChoice(d.rowOf(address))->model());
+        EXPECT_FALSE(model->item(1)->isEnabled());
+        EXPECT_FALSE(model->item(2)->isEnabled());
+        EXPECT_TRUE(model->item(7)->isEnabled());
+        d.comChoice(d.rowOf(address))->setCurrentIndex(7);
+        EXPECT_EQ(d.rowTexts(d.rowOf(address))[0], "COM7");
+    });
+    EXPECT_EQ(entry(7), "rfc2217://cabinet-gw:4001\n");
+    EXPECT_EQ(entry(5), "<none>");
+    EXPECT_EQ(portEntryText(form.combo, 6), "COM7 → rfc2217://cabinet-gw:4001");
+
+    rig.prompter.answers = {false, true};
+    inPortsDialog(form, [&](PortsDialog& d) {
+        d.comChoice(d.rowOf(address))->setCurrentIndex(0);
+        EXPECT_EQ(d.rowTexts(d.rowOf(address))[0], "COM7") << "kept when the answer is No";
+        d.comChoice(d.rowOf(address))->setCurrentIndex(0);
+        EXPECT_EQ(d.rowOf(address), -1);
+    });
+    EXPECT_EQ(entry(7), "<none>");
+    EXPECT_EQ(portEntryText(form.combo, 6), "COM7 → /dev/ttyS6 · no device");
+    EXPECT_EQ(rig.prompter.messages(),
+              QStringList(2, "Remove the network port COM7 (rfc2217://cabinet-gw:4001)?"));
 }
 
 }  // namespace

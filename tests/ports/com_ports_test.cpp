@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <functional>
+#include <memory>
 
 #include "ports/com_ports.h"
 #include "support/fake_inventory.h"
@@ -247,6 +249,81 @@ TEST_F(ComPortsTest, LooksAgainOnlyWhenSomethingChanged) {
     ASSERT_TRUE(QFile::link("/dev/null", folder() + "/com9"));  // made by hand meanwhile
     EXPECT_TRUE(ports.refresh());
     EXPECT_EQ(comReach(ports.state(), 9), "/dev/null");
+}
+
+// A network port is changed only when the folder still holds what the user saw: what another
+// program (or the user, by hand) put there meanwhile is never overwritten or removed.
+TEST_F(ComPortsTest, NetworkPortsChangeOnlyWhatIsStillTheirs) {
+    const NetworkAddress raw{NetworkProtocol::RawTcp, "10.0.0.7", 502};
+    std::unique_ptr<QLockFile> other;  // another program's hold on the folder
+    struct Case {
+        const char* name;
+        std::function<void()> meanwhile;
+        std::function<QString()> change;
+        QString error;  // %1: the ports folder
+        QStringList after;
+    };
+    const QString a1 = "com1 -> " + byId("A1");
+    const QString gw3 = "com3: rfc2217://cabinet-gw:4001\n";
+    const QList<Case> cases = {
+        {"added",
+         [] {},
+         [&] { return ports.addNetwork(4, raw); },
+         "",
+         {a1, gw3, "com4: tcp://10.0.0.7:502\n"}},
+        {"added on a number taken meanwhile",
+         [&] { QFile::link("/dev/null", folder() + "/com4"); },
+         [&] { return ports.addNetwork(4, raw); },
+         "COM4 is not free any more: it reaches /dev/null.",
+         {a1, gw3, "com4 -> /dev/null"}},
+        {"moved",
+         [] {},
+         [&] { return ports.moveNetwork(3, 6); },
+         "",
+         {a1, "com6: rfc2217://cabinet-gw:4001\n"}},
+        {"moved onto a number taken meanwhile",
+         [&] { putFile(folder() + "/com6", "tcp://127.0.0.1:7\n"); },
+         [&] { return ports.moveNetwork(3, 6); },
+         "COM6 is not free any more: it reaches tcp://127.0.0.1:7.",
+         {a1, gw3, "com6: tcp://127.0.0.1:7\n"}},
+        {"removed", [] {}, [&] { return ports.removeNetwork(3); }, "", {a1}},
+        {"removed after it became a link",
+         [&] {
+             QFile::remove(folder() + "/com3");
+             QFile::link("/dev/null", folder() + "/com3");
+         },
+         [&] { return ports.removeNetwork(3); },
+         "COM3 is no network port any more: it reaches /dev/null.",
+         {a1, "com3 -> /dev/null"}},
+        {"moved while another program holds the folder",
+         [&] {
+             other = std::make_unique<QLockFile>(folder() + "/.lock");
+             other->tryLock(0);
+         },
+         [&] { return ports.moveNetwork(3, 6); },
+         "Another program is changing the COM numbers in %1 (process " +
+             QString::number(QCoreApplication::applicationPid()) + "); try again in a moment.",
+         {a1, gw3}},
+    };
+    plug("ttyUSB0", "A1");
+    ports.lockWaitMs = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        other.reset();
+        QDir(folder()).removeRecursively();
+        QDir().mkpath(folder());
+        ASSERT_TRUE(putFile(folder() + "/com3", "rfc2217://cabinet-gw:4001\n"));
+        ports.refresh(true);
+        c.meanwhile();
+        EXPECT_EQ(c.change(), c.error.contains("%1") ? c.error.arg(folder()) : c.error);
+        QStringList after;
+        for (const QString& name : links()) {
+            const QFileInfo info(folder() + "/" + name);
+            after << (info.isSymLink() ? name + " -> " + info.symLinkTarget()
+                                       : name + ": " + fileBytes(info.filePath()));
+        }
+        EXPECT_EQ(after, c.after);
+    }
 }
 
 }  // namespace
