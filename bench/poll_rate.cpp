@@ -83,8 +83,13 @@ void keepLog(const QString& path, const QString& log) {
 // network: "" for the pseudo-terminal, else the simulator's option for a network port.
 std::optional<double> measure(int baud, const Options& options, bool chart,
                               const QString& network = QString()) {
-    QStringList args{"--port", "1", "--device", QStringLiteral("1:%1").arg(baud), "--pace",
-                     "--turnaround", QString::number(options.turnaroundMs)};
+    QStringList args{"--port",
+                     "1",
+                     "--device",
+                     QStringLiteral("1:%1").arg(baud),
+                     "--pace",
+                     "--turnaround",
+                     QString::number(options.turnaroundMs)};
     if (!network.isEmpty()) {
         args << network << "0";
     }
@@ -94,10 +99,9 @@ std::optional<double> measure(int baud, const Options& options, bool chart,
         return std::nullopt;
     }
     if (!network.isEmpty()) {
-        const NetworkAddress address{network == QLatin1String("--tcp") ? NetworkProtocol::RawTcp
-                                                                       : NetworkProtocol::Rfc2217,
-                                     QStringLiteral("127.0.0.1"),
-                                     static_cast<quint16>(sim.tcpPort(1))};
+        const NetworkAddress address{
+            network == QLatin1String("--tcp") ? NetworkProtocol::RawTcp : NetworkProtocol::Rfc2217,
+            QStringLiteral("127.0.0.1"), static_cast<quint16>(sim.tcpPort(1))};
         if (address.port == 0 || !setNetworkEntry(sim.portsDir(), 1, address).isEmpty()) {
             fprintf(stderr, "poll_rate: the simulator's network port is not there\n");
             return std::nullopt;
@@ -152,9 +156,10 @@ int main(int argc, char* argv[]) {
             const auto network = measure(baud, options, false, options.network);
             ok = ok && network;
             if (network) {
-                printf("%6d baud: through the network port the ratio is %.1f %% against %.1f %% on "
-                       "the pseudo-terminal (%+.1f points)\n",
-                       baud, *network, *without, *network - *without);
+                printf(
+                    "%6d baud: through the network port the ratio is %.1f %% against %.1f %% on "
+                    "the pseudo-terminal (%+.1f points)\n",
+                    baud, *network, *without, *network - *without);
             }
         }
         if (options.chart && without && with) {

@@ -133,7 +133,8 @@ TEST(NetworkPort, AConnectNobodyAnswersGivesUpAfterThreeSeconds) {
     NetworkPort port(loopback(NetworkProtocol::RawTcp, full.port));
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(openFailure(port), QStringLiteral("No answer from 127.0.0.1:%1 within 3 s").arg(full.port));
+    EXPECT_EQ(openFailure(port),
+              QStringLiteral("No answer from 127.0.0.1:%1 within 3 s").arg(full.port));
     EXPECT_GE(clock.elapsed(), 2900);
     EXPECT_LT(clock.elapsed(), 6000);
     EXPECT_EQ(port.openFailureHelp(),
