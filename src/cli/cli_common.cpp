@@ -236,9 +236,8 @@ QStringList CommandLine::deviceIds() const {
 }
 
 QString portLabel(int number) {
-    const NetworkEntry entry = readNetworkEntry(portsFolder(), number);
-    const QString reach = entry.address ? entry.address->text() : portDevicePath(number);
-    return QStringLiteral("COM%1 (%2)").arg(QString::number(number), printableText(reach));
+    return QStringLiteral("COM%1 (%2)")
+        .arg(QString::number(number), printableText(portReach(number)));
 }
 
 QStringList openFailureLines(const SerialPort& port) {

@@ -28,12 +28,6 @@ PortsState comPorts(const Output& out) {
     return ports.state();
 }
 
-// What COMn reaches: the network address its entry holds, or its device path.
-QString reachText(int number) {
-    const NetworkEntry entry = readNetworkEntry(portsFolder(), number);
-    return entry.address ? entry.address->text() : portDevicePath(number);
-}
-
 struct PortReach {
     int number = 0;
     QString path;
@@ -242,7 +236,7 @@ int runScan(const QStringList& args) {
         }
     }
     for (const Found& f : found) {
-        const QString reach = address ? address->text() : reachText(f.port);
+        const QString reach = address ? address->text() : portReach(f.port);
         if (out.json) {
             all.append(QJsonObject{{"port", address ? QJsonValue(reach) : QJsonValue(f.port)},
                                    {"path", reach},

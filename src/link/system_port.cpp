@@ -111,13 +111,13 @@ QString SystemSerialPort::openFailureHelp() const {
         return help_;
     }
     const QString help = port_->openFailureHelp();
-    if (!opened_ || fixed_) {
-        return help;
+    if (!opened_ || fixed_ || help.isEmpty()) {
+        return help;  // nothing failed at the open, or nothing to say of the number
     }
     const QString reach = QStringLiteral("COM%1 is the network port %2 (see Ports...).")
                               .arg(number_)
                               .arg(visibleText(opened_->text()));
-    return help.isEmpty() ? reach : reach + QLatin1Char('\r') + help;
+    return reach + QLatin1Char('\r') + help;
 }
 
 bool SystemSerialPort::setsBaudRate() const {

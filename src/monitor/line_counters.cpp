@@ -1,9 +1,7 @@
 #include "monitor/line_counters.h"
 
-#include <QDir>
-
 #include "link/serial_port.h"
-#include "ports/port_names.h"
+#include "ports/network_ports.h"
 
 namespace {
 
@@ -35,7 +33,7 @@ QString lineStatusText(double perSecond, const LineState& line, const Connection
     const QString port =
         QStringLiteral("COM%1 (%2) %3")
             .arg(values.ComPortNumber)
-            .arg(QDir::toNativeSeparators(portDevicePath(values.ComPortNumber)),
+            .arg(portReach(values.ComPortNumber),
                  values.ComPortStatus ? lineSettings(values.Baudrate) : QStringLiteral("not open"));
     return QStringLiteral("%1 exchanges/s, %2 unanswered, %3   %4")
         .arg(QString::number(perSecond, 'f', 1), QString::number(line.unanswered),

@@ -11,6 +11,7 @@
 
 #include "files/capped_file.h"
 #include "files/visible_text.h"
+#include "ports/port_names.h"
 
 namespace {
 
@@ -62,6 +63,11 @@ NetworkEntry readNetworkEntry(const QString& folder, int number) {
             break;
     }
     return parseNetworkEntry(file.bytes);
+}
+
+QString portReach(int number) {
+    const NetworkEntry entry = readNetworkEntry(portsFolder(), number);
+    return entry.address ? entry.address->text() : QDir::toNativeSeparators(portDevicePath(number));
 }
 
 QString setNetworkEntry(const QString& folder, int number, const NetworkAddress& address) {

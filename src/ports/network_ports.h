@@ -24,6 +24,10 @@ NetworkEntry readNetworkEntry(const QString& folder, int number);
 NetworkEntry parseNetworkEntry(const QByteArray& content);
 QByteArray networkEntryContent(const NetworkAddress& address);
 
+// What COMn reaches, for the user: the address its entry holds ("rfc2217://gw:4001"), else the
+// device it names (port_names.h).
+QString portReach(int number);
+
 // Makes comN reach the address, replacing what was there in one step (a new file renamed over
 // it). Returns why it failed, "" when it worked.
 QString setNetworkEntry(const QString& folder, int number, const NetworkAddress& address);

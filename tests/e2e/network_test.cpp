@@ -23,6 +23,9 @@ struct Form {
     NetworkProtocol protocol;
     const char* scheme;
 };
+void PrintTo(const Form& form, std::ostream* out) {
+    *out << form.scheme;
+}
 const Form kForms[] = {{"--tcp", NetworkProtocol::RawTcp, "tcp"},
                        {"--rfc2217", NetworkProtocol::Rfc2217, "rfc2217"}};
 

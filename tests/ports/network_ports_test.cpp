@@ -10,6 +10,7 @@
 #include "ports/network_ports.h"
 #include "ports/port_names.h"
 #include "support/config_home.h"
+#include "support/loopback_server.h"
 #include "support/qt_printers.h"
 
 namespace {
@@ -111,6 +112,33 @@ TEST(NetworkEntries, AnUnusableEntryFailsTheOpenOfItsNumberWithWhatToDo) {
     EXPECT_EQ(port.openFailureHelp(),
               "Give COM4 a device or a network address in Ports..., or remove the file " +
                   portsFolder() + "/com4.");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(NetworkEntries, AFailedOpenNamesTheAddressTheNumberReaches) {
+    QTemporaryDir dir;
+    ConfigHome home(dir.path());
+    const quint16 closed = closedLoopbackPort();
+    ASSERT_EQ(setNetworkEntry(portsFolder(), 4, {NetworkProtocol::RawTcp, "127.0.0.1", closed}),
+              QString());
+    EXPECT_EQ(portReach(4), QStringLiteral("tcp://127.0.0.1:%1").arg(closed));
+    SystemSerialPort port;
+    EXPECT_THROW(openPort(port, 4, "9600"), PortError);
+    EXPECT_EQ(port.openFailureHelp(),
+              QStringLiteral("COM4 is the network port tcp://127.0.0.1:%1 (see Ports...).\r"
+                             "Nothing takes connections at that port: check the port number, and "
+                             "that the device server is on and its port is set up as a TCP "
+                             "server.")
+                  .arg(closed));
+    // The same number made a local port again: the next open goes to the device it names.
+    ASSERT_TRUE(QFile::remove(portsFolder() + "/com4"));
+    ASSERT_TRUE(QFile::link(dir.filePath("nothing-here"), portsFolder() + "/com4"));
+    EXPECT_THROW(openPort(port, 4, "9600"), PortError);
+    EXPECT_FALSE(port.networkAddress());
+    EXPECT_EQ(portReach(4), portsFolder() + "/com4");
 }
 
 }  // namespace
