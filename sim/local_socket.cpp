@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,7 +39,15 @@ int listen(int port, int& boundPort) {
 }
 
 int accept(int listener) {
-    return ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd >= 0) {
+        // A paced reply goes out a character at a time, as a device server sends what its line
+        // gives it: without this, each character after the first would wait for the client's
+        // acknowledgement (up to 40 ms) before it leaves.
+        const int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
+    return fd;
 }
 
 bool read(int fd, QByteArray& out, int maxBytes) {
