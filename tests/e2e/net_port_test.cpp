@@ -9,28 +9,17 @@
 #include <initializer_list>
 
 #include "e2e/sim_process.h"
+#include "support/byte_list.h"
 #include "support/local_client.h"
 #include "support/qt_printers.h"
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (const int v : values) {
-        out += static_cast<char>(v);
-    }
-    return out;
-}
-
-// IAC SB COM-PORT-OPTION <code> <value> IAC SE.
-QByteArray comPort(int code, const QByteArray& value) {
-    return bytes({255, 250, 44, code}) + value + bytes({255, 240});
-}
-const QByteArray kBaud9600 = bytes({0, 0, 0x25, 0x80});
-const QByteArray kBaud19200 = bytes({0, 0, 0x4b, 0});
+const QByteArray kBaud9600 = byteList({0, 0, 0x25, 0x80});
+const QByteArray kBaud19200 = byteList({0, 0, 0x4b, 0});
 // The client offers the COM port option and binary transmission both ways.
-const QByteArray kNegotiation = bytes({255, 251, 44, 255, 251, 0, 255, 253, 0});
-const QByteArray kAgreed = bytes({255, 253, 44, 255, 253, 0, 255, 251, 0});
+const QByteArray kNegotiation = byteList({255, 251, 44, 255, 251, 0, 255, 253, 0});
+const QByteArray kAgreed = byteList({255, 253, 44, 255, 253, 0, 255, 251, 0});
 const QByteArray kIdentity = "Stepvane-CAN\r";
 
 TEST(SimNetwork, RawPortAnswersAtTheFirstDevicesRateAndServesOneClient) {
@@ -49,7 +38,7 @@ TEST(SimNetwork, RawPortAnswersAtTheFirstDevicesRateAndServesOneClient) {
     ASSERT_TRUE(client.send("@01ID\r"));
     EXPECT_EQ(client.read(300), "");
     // 0xFF is a byte like any other.
-    ASSERT_TRUE(client.send("@02" + bytes({255, 255}) + "\r"));
+    ASSERT_TRUE(client.send("@02" + byteList({255, 255}) + "\r"));
     client.read(300);
     EXPECT_TRUE(sim.sent("COM3").contains("@02<ff><ff>")) << qPrintable(sim.log());
 
@@ -88,16 +77,16 @@ TEST(SimNetwork, Rfc2217PortNegotiatesAndDevicesHearOnlyTheirOwnRate) {
     ASSERT_TRUE(client.send("@02ID\r"));
     EXPECT_EQ(client.read(300), "");  // 9600 until set
 
-    const QByteArray set19200 = comPort(101, kBaud19200);
-    ASSERT_TRUE(client.send(comPort(1, kBaud19200) + "@02ID\r"));
+    const QByteArray set19200 = comPortFrame(101, kBaud19200);
+    ASSERT_TRUE(client.send(comPortFrame(1, kBaud19200) + "@02ID\r"));
     EXPECT_EQ(client.read(2000, set19200.size() + kIdentity.size()), set19200 + kIdentity);
 
     // Refused: the answer names the rate in force, and the devices stay at it.
     EXPECT_EQ(sim.control("refuse-baud 4 on"), "ok");
-    ASSERT_TRUE(client.send(comPort(1, kBaud9600) + "@02ID\r"));
+    ASSERT_TRUE(client.send(comPortFrame(1, kBaud9600) + "@02ID\r"));
     EXPECT_EQ(client.read(2000, set19200.size() + kIdentity.size()), set19200 + kIdentity);
     // 0xFF from the client comes doubled and reaches the line once.
-    ASSERT_TRUE(client.send("@02" + bytes({255, 255}) + "\r"));
+    ASSERT_TRUE(client.send("@02" + byteList({255, 255}) + "\r"));
     client.read(300);
     EXPECT_TRUE(sim.sent("COM4").contains("@02<ff>")) << qPrintable(sim.log());
 }
@@ -109,14 +98,14 @@ TEST(SimNetwork, Rfc2217PurgesDropWhatTheyName) {
     ASSERT_TRUE(sim.started());
     LocalClient client;
     ASSERT_TRUE(client.connect(sim.tcpPort(4)));
-    const QByteArray purged2 = comPort(112, bytes({2}));
-    const QByteArray purged1 = comPort(112, bytes({1}));
-    ASSERT_TRUE(client.send("@01" + comPort(12, bytes({2})) + "ID\r"));
+    const QByteArray purged2 = comPortFrame(112, byteList({2}));
+    const QByteArray purged1 = comPortFrame(112, byteList({1}));
+    ASSERT_TRUE(client.send("@01" + comPortFrame(12, byteList({2})) + "ID\r"));
     EXPECT_EQ(client.read(500), purged2);
-    ASSERT_TRUE(client.send("@01ID\r" + comPort(12, bytes({2})) + "@01PX\r"));
+    ASSERT_TRUE(client.send("@01ID\r" + comPortFrame(12, byteList({2})) + "@01PX\r"));
     EXPECT_EQ(client.read(2000, purged2.size() + kIdentity.size() + 2),
               purged2 + kIdentity + "0\r");
-    ASSERT_TRUE(client.send("@01ID\r" + comPort(12, bytes({1})) + "@01PX\r"));
+    ASSERT_TRUE(client.send("@01ID\r" + comPortFrame(12, byteList({1})) + "@01PX\r"));
     EXPECT_EQ(client.read(1000), purged1 + "0\r");
 }
 

@@ -7,18 +7,11 @@
 #include <QElapsedTimer>
 
 #include "link/network_port.h"
+#include "support/byte_list.h"
 #include "support/loopback_server.h"
 #include "support/qt_printers.h"
 
 namespace {
-
-QByteArray raw(std::initializer_list<int> list) {
-    QByteArray out;
-    for (int v : list) {
-        out += static_cast<char>(v);
-    }
-    return out;
-}
 
 NetworkAddress loopback(NetworkProtocol protocol, quint16 port) {
     return NetworkAddress{protocol, QStringLiteral("127.0.0.1"), port};
@@ -39,7 +32,7 @@ QString openFailure(NetworkPort& port, const QString& baud = QStringLiteral("960
 LoopbackServer::Handler comPortServer(quint32 runsAt, QByteArray reply = {},
                                       QByteArray* heard = nullptr) {
     return [=](int fd) {
-        LoopbackServer::writeAll(fd, raw({255, 253, 44, 255, 251, 0, 255, 253, 0}));
+        LoopbackServer::writeAll(fd, byteList({255, 253, 44, 255, 251, 0, 255, 253, 0}));
         QByteArray got;
         const auto await = [&](const QByteArray& command) {
             for (int i = 0; i < 40 && !got.contains(command); ++i) {
@@ -47,18 +40,18 @@ LoopbackServer::Handler comPortServer(quint32 runsAt, QByteArray reply = {},
             }
         };
         const auto answer = [&](int command, const QByteArray& value) {
-            LoopbackServer::writeAll(fd,
-                                     raw({255, 250, 44, command + 100}) + value + raw({255, 240}));
+            LoopbackServer::writeAll(
+                fd, byteList({255, 250, 44, command + 100}) + value + byteList({255, 240}));
         };
-        await(raw({255, 250, 44, 5, 1, 255, 240}));  // the settings end with no flow control
-        answer(1, raw({int(runsAt >> 24), int((runsAt >> 16) & 255), int((runsAt >> 8) & 255),
-                       int(runsAt & 255)}));
-        answer(2, raw({8}));
-        answer(3, raw({1}));
-        answer(4, raw({1}));
-        answer(5, raw({1}));
-        await(raw({255, 250, 44, 5, 9, 255, 240}));  // DTR off
-        answer(5, raw({9}));
+        await(byteList({255, 250, 44, 5, 1, 255, 240}));  // the settings end with no flow control
+        answer(1, byteList({int(runsAt >> 24), int((runsAt >> 16) & 255), int((runsAt >> 8) & 255),
+                            int(runsAt & 255)}));
+        answer(2, byteList({8}));
+        answer(3, byteList({1}));
+        answer(4, byteList({1}));
+        answer(5, byteList({1}));
+        await(byteList({255, 250, 44, 5, 9, 255, 240}));  // DTR off
+        answer(5, byteList({9}));
         LoopbackServer::writeAll(fd, reply);
         got += LoopbackServer::readFor(fd, 300);
         if (heard) {
@@ -168,28 +161,28 @@ TEST(NetworkPort, ARawStreamCarriesEveryByteUnchangedBothWays) {
     QByteArray heard;
     LoopbackServer server([&](int fd) {
         heard = LoopbackServer::readFor(fd, 300);
-        LoopbackServer::writeAll(fd, raw({'#', 255, 0, '\r'}));
+        LoopbackServer::writeAll(fd, byteList({'#', 255, 0, '\r'}));
         LoopbackServer::readFor(fd, 300);
     });
     NetworkPort port(loopback(NetworkProtocol::RawTcp, server.port()));
     ASSERT_EQ(openFailure(port), QString());
     port.setInputLength(100);
-    port.write(raw({'@', 255, '\r'}));
+    port.write(byteList({'@', 255, '\r'}));
     ASSERT_TRUE(port.waitForInput(2000));
     QByteArray got;
     for (int i = 0; i < 50 && got.size() < 4; ++i) {
         port.waitForInput(20);
         got += port.read();
     }
-    EXPECT_EQ(got, raw({'#', 255, 0, '\r'}));
+    EXPECT_EQ(got, byteList({'#', 255, 0, '\r'}));
     port.close();
     server.join();
-    EXPECT_EQ(heard, raw({'@', 255, '\r'}));
+    EXPECT_EQ(heard, byteList({'@', 255, '\r'}));
 }
 
 TEST(NetworkPort, SetsTheLineAtOpenAndUnescapesTheReply) {
     QByteArray heard;
-    LoopbackServer server(comPortServer(9600, raw({'K', 255, 255, '\r'}), &heard));
+    LoopbackServer server(comPortServer(9600, byteList({'K', 255, 255, '\r'}), &heard));
     NetworkPort port(loopback(NetworkProtocol::Rfc2217, server.port()));
     ASSERT_EQ(openFailure(port), QString());
     EXPECT_TRUE(port.setsBaudRate());
@@ -199,18 +192,19 @@ TEST(NetworkPort, SetsTheLineAtOpenAndUnescapesTheReply) {
         port.waitForInput(20);
         got += port.read();
     }
-    EXPECT_EQ(got, raw({'K', 255, '\r'}));
-    port.write(raw({'@', 255, '\r'}));
+    EXPECT_EQ(got, byteList({'K', 255, '\r'}));
+    port.write(byteList({'@', 255, '\r'}));
     port.close();
     server.join();
     // 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR off, then a purge;
     // the data's 0xFF doubled.
-    EXPECT_TRUE(heard.contains(raw({255, 250, 44,  1,   0,   0,   37,  128, 255, 240, 255, 250, 44,
-                                    2,   8,   255, 240, 255, 250, 44,  3,   1,   255, 240, 255, 250,
-                                    44,  4,   1,   255, 240, 255, 250, 44,  5,   1,   255, 240})))
+    EXPECT_TRUE(
+        heard.contains(byteList({255, 250, 44,  1,   0,   0,   37,  128, 255, 240, 255, 250, 44,
+                                 2,   8,   255, 240, 255, 250, 44,  3,   1,   255, 240, 255, 250,
+                                 44,  4,   1,   255, 240, 255, 250, 44,  5,   1,   255, 240})))
         << heard.toHex(' ').toStdString();
-    EXPECT_TRUE(heard.contains(raw({255, 250, 44, 12, 3, 255, 240})));
-    EXPECT_TRUE(heard.endsWith(raw({'@', 255, 255, '\r'}))) << heard.toHex(' ').toStdString();
+    EXPECT_TRUE(heard.contains(byteList({255, 250, 44, 12, 3, 255, 240})));
+    EXPECT_TRUE(heard.endsWith(byteList({'@', 255, 255, '\r'}))) << heard.toHex(' ').toStdString();
 }
 
 TEST(NetworkPort, ReportsASettingTheServerRefused) {

@@ -2,17 +2,10 @@
 
 #include "link/network_address.h"
 #include "link/telnet_client.h"
+#include "support/byte_list.h"
 #include "support/qt_printers.h"
 
 namespace {
-
-QByteArray b(std::initializer_list<int> list) {
-    QByteArray out;
-    for (int v : list) {
-        out += static_cast<char>(v);
-    }
-    return out;
-}
 
 struct FeedCase {
     const char* name;
@@ -37,25 +30,36 @@ INSTANTIATE_TEST_SUITE_P(
     Streams, TelnetFeed,
     testing::Values(
         FeedCase{"plain", {"KRB01\r"}, "KRB01\r", {}},
-        FeedCase{"doubled_ff_is_one_data_byte", {b({'A', 255, 255, 'B'})}, b({'A', 255, 'B'}), {}},
-        FeedCase{"ff_split_over_two_reads", {b({'A', 255}), b({255, 'B'})}, b({'A', 255, 'B'}), {}},
+        FeedCase{"doubled_ff_is_one_data_byte",
+                 {byteList({'A', 255, 255, 'B'})},
+                 byteList({'A', 255, 'B'}),
+                 {}},
+        FeedCase{"ff_split_over_two_reads",
+                 {byteList({'A', 255}), byteList({255, 'B'})},
+                 byteList({'A', 255, 'B'}),
+                 {}},
         // Without binary from the server, CR NUL is a line end; with it, NUL is data.
-        FeedCase{"cr_nul_padding_dropped", {b({'1', '\r', 0})}, "1\r", {}},
-        FeedCase{"nul_kept_once_binary", {b({255, 251, 0, '\r', 0})}, b({'\r', 0}), {}},
-        FeedCase{"nul_not_after_cr_kept", {b({'a', 0, 'b'})}, b({'a', 0, 'b'}), {}},
-        FeedCase{"unknown_will_refused", {b({255, 251, 1, 'x'})}, "x", b({255, 254, 1})},
-        FeedCase{"unknown_do_refused", {b({255, 253, 24})}, {}, b({255, 252, 24})},
+        FeedCase{"cr_nul_padding_dropped", {byteList({'1', '\r', 0})}, "1\r", {}},
         FeedCase{
-            "agreed_options_need_no_answer", {b({255, 253, 0, 255, 251, 3, 255, 253, 44})}, {}, {}},
+            "nul_kept_once_binary", {byteList({255, 251, 0, '\r', 0})}, byteList({'\r', 0}), {}},
+        FeedCase{"nul_not_after_cr_kept", {byteList({'a', 0, 'b'})}, byteList({'a', 0, 'b'}), {}},
+        FeedCase{
+            "unknown_will_refused", {byteList({255, 251, 1, 'x'})}, "x", byteList({255, 254, 1})},
+        FeedCase{"unknown_do_refused", {byteList({255, 253, 24})}, {}, byteList({255, 252, 24})},
+        FeedCase{"agreed_options_need_no_answer",
+                 {byteList({255, 253, 0, 255, 251, 3, 255, 253, 44})},
+                 {},
+                 {}},
         FeedCase{"subnegotiation_split_everywhere",
-                 {b({255}), b({250, 44}), b({101, 0, 0}), b({37, 128, 255}), b({240, 'o', 'k'})},
+                 {byteList({255}), byteList({250, 44}), byteList({101, 0, 0}),
+                  byteList({37, 128, 255}), byteList({240, 'o', 'k'})},
                  "ok",
                  {}},
-        FeedCase{"nop_and_go_ahead_ignored", {b({'a', 255, 241, 255, 249, 'b'})}, "ab", {}},
-        FeedCase{"stray_se_ignored", {b({'a', 255, 240, 'b'})}, "ab", {}},
+        FeedCase{"nop_and_go_ahead_ignored", {byteList({'a', 255, 241, 255, 249, 'b'})}, "ab", {}},
+        FeedCase{"stray_se_ignored", {byteList({'a', 255, 240, 'b'})}, "ab", {}},
         FeedCase{"endless_subnegotiation_holds_nothing",
-                 {QByteArray(3, '\0') + b({255, 250, 44}) + QByteArray(100000, 'x') +
-                  b({255, 240, 'z'})},
+                 {QByteArray(3, '\0') + byteList({255, 250, 44}) + QByteArray(100000, 'x') +
+                  byteList({255, 240, 'z'})},
                  QByteArray(3, '\0') + "z",
                  {}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -63,40 +67,42 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TelnetClient, KeepsEachSettingsAnswerUntilTaken) {
     TelnetClient client;
     // 115200 is 0x0001C200; the answer to the baud rate is command 101, data size 102.
-    client.feed(b({255, 250, 44, 101, 0, 1, 194, 0, 255, 240, 255, 250, 44, 102, 8, 255, 240}));
+    client.feed(
+        byteList({255, 250, 44, 101, 0, 1, 194, 0, 255, 240, 255, 250, 44, 102, 8, 255, 240}));
     QByteArray value;
     ASSERT_TRUE(client.takeAnswer(TelnetClient::kSetBaudRate, value));
-    EXPECT_EQ(value, b({0, 1, 194, 0}));
+    EXPECT_EQ(value, byteList({0, 1, 194, 0}));
     EXPECT_FALSE(client.takeAnswer(TelnetClient::kSetBaudRate, value)) << "taken once";
     ASSERT_TRUE(client.takeAnswer(TelnetClient::kSetDataSize, value));
-    EXPECT_EQ(value, b({8}));
+    EXPECT_EQ(value, byteList({8}));
     // A value holding 0xFF comes doubled.
-    client.feed(b({255, 250, 44, 101, 0, 0, 255, 255, 255, 255, 255, 240}));
+    client.feed(byteList({255, 250, 44, 101, 0, 0, 255, 255, 255, 255, 255, 240}));
     ASSERT_TRUE(client.takeAnswer(TelnetClient::kSetBaudRate, value));
-    EXPECT_EQ(value, b({0, 0, 255, 255}));
+    EXPECT_EQ(value, byteList({0, 0, 255, 255}));
 }
 
 TEST(TelnetClient, FollowsTheServersAnswerToTheComPortOption) {
     TelnetClient accepted;
     EXPECT_EQ(accepted.comPort(), TelnetClient::ComPort::Asked);
-    accepted.feed(b({255, 253, 44}));
+    accepted.feed(byteList({255, 253, 44}));
     EXPECT_EQ(accepted.comPort(), TelnetClient::ComPort::Accepted);
     TelnetClient refused;
-    refused.feed(b({255, 254, 44}));
+    refused.feed(byteList({255, 254, 44}));
     EXPECT_EQ(refused.comPort(), TelnetClient::ComPort::Refused);
 }
 
 TEST(TelnetClient, FramesWhatItSends) {
     TelnetClient client;
-    EXPECT_EQ(client.greeting(), b({255, 251, 0, 255, 253, 0, 255, 253, 3, 255, 251, 44}));
+    EXPECT_EQ(client.greeting(), byteList({255, 251, 0, 255, 253, 0, 255, 253, 3, 255, 251, 44}));
     // Until the server takes binary, CR goes out padded; 0xFF always doubled.
-    EXPECT_EQ(client.encodeData(b({'@', 255, '\r'})), b({'@', 255, 255, '\r', 0}));
-    client.feed(b({255, 253, 0}));
-    EXPECT_EQ(client.encodeData(b({'@', 255, '\r'})), b({'@', 255, 255, '\r'}));
-    EXPECT_EQ(TelnetClient::setBaudRate(19200), b({255, 250, 44, 1, 0, 0, 75, 0, 255, 240}));
-    EXPECT_EQ(TelnetClient::setBaudRate(0xFF), b({255, 250, 44, 1, 0, 0, 0, 255, 255, 255, 240}));
+    EXPECT_EQ(client.encodeData(byteList({'@', 255, '\r'})), byteList({'@', 255, 255, '\r', 0}));
+    client.feed(byteList({255, 253, 0}));
+    EXPECT_EQ(client.encodeData(byteList({'@', 255, '\r'})), byteList({'@', 255, 255, '\r'}));
+    EXPECT_EQ(TelnetClient::setBaudRate(19200), byteList({255, 250, 44, 1, 0, 0, 75, 0, 255, 240}));
+    EXPECT_EQ(TelnetClient::setBaudRate(0xFF),
+              byteList({255, 250, 44, 1, 0, 0, 0, 255, 255, 255, 240}));
     EXPECT_EQ(TelnetClient::setByte(TelnetClient::kSetControl, TelnetClient::kDtrOff),
-              b({255, 250, 44, 5, 9, 255, 240}));
+              byteList({255, 250, 44, 5, 9, 255, 240}));
 }
 
 struct AddressCase {

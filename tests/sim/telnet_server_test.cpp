@@ -8,22 +8,10 @@
 #include <random>
 
 #include "sim/telnet_server.h"
+#include "support/byte_list.h"
 #include "support/qt_printers.h"
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray out;
-    for (const int v : values) {
-        out += static_cast<char>(v);
-    }
-    return out;
-}
-
-// IAC SB 44 <code> <value> IAC SE, as the client sends it and as the server answers.
-QByteArray sub(int code, const QByteArray& value) {
-    return bytes({255, 250, 44, code}) + value + bytes({255, 240});
-}
 
 // Each request in turn on one session, and what the server answers to it.
 TEST(TelnetServer, AgreesToItsOptionsRefusesOthersOnceAndNeverLoops) {
@@ -33,23 +21,24 @@ TEST(TelnetServer, AgreesToItsOptionsRefusesOthersOnceAndNeverLoops) {
         QByteArray request;
         QByteArray answer;
     } steps[] = {
-        {"WILL COM-PORT", bytes({255, 251, 44}), bytes({255, 253, 44})},
-        {"WILL COM-PORT again", bytes({255, 251, 44}), ""},
-        {"DO COM-PORT", bytes({255, 253, 44}), bytes({255, 251, 44})},
-        {"WILL BINARY, DO BINARY", bytes({255, 251, 0, 255, 253, 0}),
-         bytes({255, 253, 0, 255, 251, 0})},
-        {"WILL SGA, DO SGA", bytes({255, 251, 3, 255, 253, 3}), bytes({255, 253, 3, 255, 251, 3})},
-        {"DO BINARY again", bytes({255, 253, 0}), ""},
-        {"WILL TERMINAL-TYPE", bytes({255, 251, 24}), bytes({255, 254, 24})},
-        {"WILL TERMINAL-TYPE again", bytes({255, 251, 24}), bytes({255, 254, 24})},
-        {"WONT TERMINAL-TYPE", bytes({255, 252, 24}), ""},
-        {"DO ECHO", bytes({255, 253, 1}), bytes({255, 252, 1})},
-        {"DONT ECHO", bytes({255, 254, 1}), ""},
-        {"DONT BINARY", bytes({255, 254, 0}), bytes({255, 252, 0})},
-        {"DONT BINARY again", bytes({255, 254, 0}), ""},
-        {"WONT COM-PORT", bytes({255, 252, 44}), bytes({255, 254, 44})},
-        {"WONT COM-PORT again", bytes({255, 252, 44}), ""},
-        {"NOP, AYT, GA", bytes({255, 241, 255, 246, 255, 249}), ""},
+        {"WILL COM-PORT", byteList({255, 251, 44}), byteList({255, 253, 44})},
+        {"WILL COM-PORT again", byteList({255, 251, 44}), ""},
+        {"DO COM-PORT", byteList({255, 253, 44}), byteList({255, 251, 44})},
+        {"WILL BINARY, DO BINARY", byteList({255, 251, 0, 255, 253, 0}),
+         byteList({255, 253, 0, 255, 251, 0})},
+        {"WILL SGA, DO SGA", byteList({255, 251, 3, 255, 253, 3}),
+         byteList({255, 253, 3, 255, 251, 3})},
+        {"DO BINARY again", byteList({255, 253, 0}), ""},
+        {"WILL TERMINAL-TYPE", byteList({255, 251, 24}), byteList({255, 254, 24})},
+        {"WILL TERMINAL-TYPE again", byteList({255, 251, 24}), byteList({255, 254, 24})},
+        {"WONT TERMINAL-TYPE", byteList({255, 252, 24}), ""},
+        {"DO ECHO", byteList({255, 253, 1}), byteList({255, 252, 1})},
+        {"DONT ECHO", byteList({255, 254, 1}), ""},
+        {"DONT BINARY", byteList({255, 254, 0}), byteList({255, 252, 0})},
+        {"DONT BINARY again", byteList({255, 254, 0}), ""},
+        {"WONT COM-PORT", byteList({255, 252, 44}), byteList({255, 254, 44})},
+        {"WONT COM-PORT again", byteList({255, 252, 44}), ""},
+        {"NOP, AYT, GA", byteList({255, 241, 255, 246, 255, 249}), ""},
     };
     for (const auto& s : steps) {
         EXPECT_EQ(server.receive(s.request), "") << s.what;
@@ -66,61 +55,103 @@ TEST(TelnetServer, AnswersEverySettingWithTheValueInForce) {
         QList<int> line;  // baud, data bits, parity, stop bits, DTR, RTS afterwards
     } cases[] = {
         {"baud 19200",
-         sub(1, bytes({0, 0, 0x4b, 0})),
-         sub(101, bytes({0, 0, 0x4b, 0})),
+         comPortFrame(1, byteList({0, 0, 0x4b, 0})),
+         comPortFrame(101, byteList({0, 0, 0x4b, 0})),
          {19200, 8, 1, 1, 1, 1}},
         {"baud asked",
-         sub(1, bytes({0, 1, 0xc2, 0})) + sub(1, bytes({0, 0, 0, 0})),
-         sub(101, bytes({0, 1, 0xc2, 0})),
+         comPortFrame(1, byteList({0, 1, 0xc2, 0})) + comPortFrame(1, byteList({0, 0, 0, 0})),
+         comPortFrame(101, byteList({0, 1, 0xc2, 0})),
          {115200, 8, 1, 1, 1, 1}},
         {"baud too high",
-         sub(1, bytes({0, 3, 0x84, 1})),
-         sub(101, bytes({0, 0, 0x25, 0x80})),
+         comPortFrame(1, byteList({0, 3, 0x84, 1})),
+         comPortFrame(101, byteList({0, 0, 0x25, 0x80})),
          {9600, 8, 1, 1, 1, 1}},
         {"baud too low",
-         sub(1, bytes({0, 0, 0, 49})),
-         sub(101, bytes({0, 0, 0x25, 0x80})),
+         comPortFrame(1, byteList({0, 0, 0, 49})),
+         comPortFrame(101, byteList({0, 0, 0x25, 0x80})),
          {9600, 8, 1, 1, 1, 1}},
         // 65280 baud carries 0xFF: the client doubles it, and so does the answer.
         {"baud with 0xFF",
-         sub(1, bytes({0, 0, 255, 255, 0})),
-         sub(101, bytes({0, 0, 255, 255, 0})),
+         comPortFrame(1, byteList({0, 0, 255, 255, 0})),
+         comPortFrame(101, byteList({0, 0, 255, 255, 0})),
          {65280, 8, 1, 1, 1, 1}},
-        {"baud short", sub(1, bytes({0, 0x4b, 0})), "", {9600, 8, 1, 1, 1, 1}},
-        {"7 data bits", sub(2, bytes({7})), sub(102, bytes({7})), {9600, 7, 1, 1, 1, 1}},
-        {"9 data bits",
-         sub(2, bytes({7})) + sub(2, bytes({9})),
-         sub(102, bytes({7})),
+        {"baud short", comPortFrame(1, byteList({0, 0x4b, 0})), "", {9600, 8, 1, 1, 1, 1}},
+        {"7 data bits",
+         comPortFrame(2, byteList({7})),
+         comPortFrame(102, byteList({7})),
          {9600, 7, 1, 1, 1, 1}},
-        {"data bits asked", sub(2, bytes({0})), sub(102, bytes({8})), {9600, 8, 1, 1, 1, 1}},
-        {"even parity", sub(3, bytes({3})), sub(103, bytes({3})), {9600, 8, 3, 1, 1, 1}},
-        {"parity 6", sub(3, bytes({6})), sub(103, bytes({1})), {9600, 8, 1, 1, 1, 1}},
-        {"2 stop bits", sub(4, bytes({2})), sub(104, bytes({2})), {9600, 8, 1, 2, 1, 1}},
-        {"DTR off", sub(5, bytes({9})), sub(105, bytes({9})), {9600, 8, 1, 1, 0, 1}},
+        {"9 data bits",
+         comPortFrame(2, byteList({7})) + comPortFrame(2, byteList({9})),
+         comPortFrame(102, byteList({7})),
+         {9600, 7, 1, 1, 1, 1}},
+        {"data bits asked",
+         comPortFrame(2, byteList({0})),
+         comPortFrame(102, byteList({8})),
+         {9600, 8, 1, 1, 1, 1}},
+        {"even parity",
+         comPortFrame(3, byteList({3})),
+         comPortFrame(103, byteList({3})),
+         {9600, 8, 3, 1, 1, 1}},
+        {"parity 6",
+         comPortFrame(3, byteList({6})),
+         comPortFrame(103, byteList({1})),
+         {9600, 8, 1, 1, 1, 1}},
+        {"2 stop bits",
+         comPortFrame(4, byteList({2})),
+         comPortFrame(104, byteList({2})),
+         {9600, 8, 1, 2, 1, 1}},
+        {"DTR off",
+         comPortFrame(5, byteList({9})),
+         comPortFrame(105, byteList({9})),
+         {9600, 8, 1, 1, 0, 1}},
         {"DTR asked",
-         sub(5, bytes({9})) + sub(5, bytes({7})),
-         sub(105, bytes({9})),
+         comPortFrame(5, byteList({9})) + comPortFrame(5, byteList({7})),
+         comPortFrame(105, byteList({9})),
          {9600, 8, 1, 1, 0, 1}},
         {"DTR on",
-         sub(5, bytes({9})) + sub(5, bytes({8})),
-         sub(105, bytes({8})),
+         comPortFrame(5, byteList({9})) + comPortFrame(5, byteList({8})),
+         comPortFrame(105, byteList({8})),
          {9600, 8, 1, 1, 1, 1}},
-        {"RTS off", sub(5, bytes({12})), sub(105, bytes({12})), {9600, 8, 1, 1, 1, 0}},
-        {"no flow control", sub(5, bytes({1})), sub(105, bytes({1})), {9600, 8, 1, 1, 1, 1}},
-        {"flow asked", sub(5, bytes({0})), sub(105, bytes({1})), {9600, 8, 1, 1, 1, 1}},
-        {"hardware flow refused", sub(5, bytes({3})), sub(105, bytes({1})), {9600, 8, 1, 1, 1, 1}},
-        {"inbound flow asked", sub(5, bytes({13})), sub(105, bytes({14})), {9600, 8, 1, 1, 1, 1}},
-        {"break on", sub(5, bytes({5})), sub(105, bytes({5})), {9600, 8, 1, 1, 1, 1}},
-        {"control 99", sub(5, bytes({99})), "", {9600, 8, 1, 1, 1, 1}},
-        {"line state mask", sub(10, bytes({0})), sub(110, bytes({0})), {9600, 8, 1, 1, 1, 1}},
+        {"RTS off",
+         comPortFrame(5, byteList({12})),
+         comPortFrame(105, byteList({12})),
+         {9600, 8, 1, 1, 1, 0}},
+        {"no flow control",
+         comPortFrame(5, byteList({1})),
+         comPortFrame(105, byteList({1})),
+         {9600, 8, 1, 1, 1, 1}},
+        {"flow asked",
+         comPortFrame(5, byteList({0})),
+         comPortFrame(105, byteList({1})),
+         {9600, 8, 1, 1, 1, 1}},
+        {"hardware flow refused",
+         comPortFrame(5, byteList({3})),
+         comPortFrame(105, byteList({1})),
+         {9600, 8, 1, 1, 1, 1}},
+        {"inbound flow asked",
+         comPortFrame(5, byteList({13})),
+         comPortFrame(105, byteList({14})),
+         {9600, 8, 1, 1, 1, 1}},
+        {"break on",
+         comPortFrame(5, byteList({5})),
+         comPortFrame(105, byteList({5})),
+         {9600, 8, 1, 1, 1, 1}},
+        {"control 99", comPortFrame(5, byteList({99})), "", {9600, 8, 1, 1, 1, 1}},
+        {"line state mask",
+         comPortFrame(10, byteList({0})),
+         comPortFrame(110, byteList({0})),
+         {9600, 8, 1, 1, 1, 1}},
         {"modem state mask",
-         sub(11, bytes({255, 255})),
-         sub(111, bytes({255, 255})),
+         comPortFrame(11, byteList({255, 255})),
+         comPortFrame(111, byteList({255, 255})),
          {9600, 8, 1, 1, 1, 1}},
-        {"signature asked", sub(0, ""), sub(100, "nvq-can-sim"), {9600, 8, 1, 1, 1, 1}},
-        {"client's signature", sub(0, "pc"), "", {9600, 8, 1, 1, 1, 1}},
-        {"notify line state", sub(6, bytes({0})), "", {9600, 8, 1, 1, 1, 1}},
-        {"other option", bytes({255, 250, 24, 1, 255, 240}), "", {9600, 8, 1, 1, 1, 1}},
+        {"signature asked",
+         comPortFrame(0, ""),
+         comPortFrame(100, "nvq-can-sim"),
+         {9600, 8, 1, 1, 1, 1}},
+        {"client's signature", comPortFrame(0, "pc"), "", {9600, 8, 1, 1, 1, 1}},
+        {"notify line state", comPortFrame(6, byteList({0})), "", {9600, 8, 1, 1, 1, 1}},
+        {"other option", byteList({255, 250, 24, 1, 255, 240}), "", {9600, 8, 1, 1, 1, 1}},
     };
     for (const auto& c : cases) {
         TelnetServer server;
@@ -135,24 +166,24 @@ TEST(TelnetServer, AnswersEverySettingWithTheValueInForce) {
 
 TEST(TelnetServer, RefusingBaudRatesAnswersTheRateStillInForce) {
     TelnetServer server;
-    server.receive(sub(1, bytes({0, 0, 0x4b, 0})));
+    server.receive(comPortFrame(1, byteList({0, 0, 0x4b, 0})));
     server.setRefuseBaud(true);
     server.takeAnswers();
-    server.receive(sub(1, bytes({0, 0, 0x96, 0})));
-    EXPECT_EQ(server.takeAnswers(), sub(101, bytes({0, 0, 0x4b, 0})));
+    server.receive(comPortFrame(1, byteList({0, 0, 0x96, 0})));
+    EXPECT_EQ(server.takeAnswers(), comPortFrame(101, byteList({0, 0, 0x4b, 0})));
     EXPECT_EQ(server.baud(), 19200);
     server.setRefuseBaud(false);
-    server.receive(sub(1, bytes({0, 0, 0x96, 0})));
-    EXPECT_EQ(server.takeAnswers(), sub(101, bytes({0, 0, 0x96, 0})));
+    server.receive(comPortFrame(1, byteList({0, 0, 0x96, 0})));
+    EXPECT_EQ(server.takeAnswers(), comPortFrame(101, byteList({0, 0, 0x96, 0})));
     EXPECT_EQ(server.baud(), 38400);
 }
 
 TEST(TelnetServer, DoublesTheByte0xFfBothWays) {
     TelnetServer server;
-    EXPECT_EQ(server.receive(bytes({'@', 255, 255, 'x', 255, 255, 255, 255, '\r'})),
-              bytes({'@', 255, 'x', 255, 255, '\r'}));
-    EXPECT_EQ(TelnetServer::escape(bytes({1, 255, 2, 255, 255})),
-              bytes({1, 255, 255, 2, 255, 255, 255, 255}));
+    EXPECT_EQ(server.receive(byteList({'@', 255, 255, 'x', 255, 255, 255, 255, '\r'})),
+              byteList({'@', 255, 'x', 255, 255, '\r'}));
+    EXPECT_EQ(TelnetServer::escape(byteList({1, 255, 2, 255, 255})),
+              byteList({1, 255, 255, 2, 255, 255, 255, 255}));
     EXPECT_EQ(TelnetServer::escape("@01ID\r"), "@01ID\r");
     EXPECT_EQ(server.takeAnswers(), "");
 }
@@ -167,10 +198,12 @@ TEST(TelnetServer, PurgesAreReportedAnsweredAndComeAfterTheDataBeforeThem) {
     } cases[] = {{1, "@01ID\r", 1}, {2, "@01ID\r", 2}, {3, "@01ID\r", 3}, {4, "@01ID\r@02", 0}};
     for (const auto& c : cases) {
         TelnetServer server;
-        EXPECT_EQ(server.receive("@01ID\r" + sub(12, bytes({c.value})) + "@02"), c.first)
+        EXPECT_EQ(server.receive("@01ID\r" + comPortFrame(12, byteList({c.value})) + "@02"),
+                  c.first)
             << c.value;
         EXPECT_EQ(server.takePurges(), c.purges) << c.value;
-        EXPECT_EQ(server.takeAnswers(), c.purges ? sub(112, bytes({c.value})) : QByteArray())
+        EXPECT_EQ(server.takeAnswers(),
+                  c.purges ? comPortFrame(112, byteList({c.value})) : QByteArray())
             << c.value;
         EXPECT_EQ(server.hasInput(), c.purges != 0) << c.value;
         EXPECT_EQ(server.receive("ID\r"), c.purges ? "@02ID\r" : "ID\r") << c.value;
@@ -182,15 +215,17 @@ TEST(TelnetServer, PurgesAreReportedAnsweredAndComeAfterTheDataBeforeThem) {
 // A session of negotiation, settings and data gives the same data and answers however the
 // stream is cut into reads.
 TEST(TelnetServer, SequencesSplitAcrossReadsGiveTheSameResult) {
-    const QByteArray stream = bytes({255, 251, 44, 255, 253, 0}) + "@01" +
-                              sub(1, bytes({0, 0, 255, 255, 0})) + bytes({255, 255}) + "ID\r" +
-                              sub(5, bytes({9})) + bytes({255, 251, 24}) + "@01PX\r";
+    const QByteArray stream = byteList({255, 251, 44, 255, 253, 0}) + "@01" +
+                              comPortFrame(1, byteList({0, 0, 255, 255, 0})) +
+                              byteList({255, 255}) + "ID\r" + comPortFrame(5, byteList({9})) +
+                              byteList({255, 251, 24}) + "@01PX\r";
     TelnetServer whole;
     const QByteArray data = whole.receive(stream);
     const QByteArray answers = whole.takeAnswers();
-    EXPECT_EQ(data, QByteArray("@01") + bytes({255}) + "ID\r@01PX\r");
-    EXPECT_EQ(answers, bytes({255, 253, 44, 255, 251, 0}) + sub(101, bytes({0, 0, 255, 255, 0})) +
-                           sub(105, bytes({9})) + bytes({255, 254, 24}));
+    EXPECT_EQ(data, QByteArray("@01") + byteList({255}) + "ID\r@01PX\r");
+    EXPECT_EQ(answers, byteList({255, 253, 44, 255, 251, 0}) +
+                           comPortFrame(101, byteList({0, 0, 255, 255, 0})) +
+                           comPortFrame(105, byteList({9})) + byteList({255, 254, 24}));
     std::mt19937 random(7);
     for (int run = 0; run < 200; ++run) {
         TelnetServer split;
@@ -217,19 +252,20 @@ TEST(TelnetServer, DamagedSequencesAreDroppedAndTheSessionGoesOn) {
         QByteArray data;
         QByteArray answers;
     } cases[] = {
-        {"overlong", bytes({255, 250, 44, 1}) + QByteArray(200, 'x') + bytes({255, 240}), "", ""},
-        {"cut short", bytes({255, 250, 44, 1, 0, 255, 251, 44}), "", bytes({255, 253, 44})},
-        {"stray SE", bytes({255, 240}) + "ab", "ab", ""},
-        {"empty", bytes({255, 250, 255, 240}), "", ""},
-        {"option only", bytes({255, 250, 44, 255, 240}), "", ""},
-        {"unknown command", bytes({255, 7}) + "c", "c", ""},
+        {"overlong", byteList({255, 250, 44, 1}) + QByteArray(200, 'x') + byteList({255, 240}), "",
+         ""},
+        {"cut short", byteList({255, 250, 44, 1, 0, 255, 251, 44}), "", byteList({255, 253, 44})},
+        {"stray SE", byteList({255, 240}) + "ab", "ab", ""},
+        {"empty", byteList({255, 250, 255, 240}), "", ""},
+        {"option only", byteList({255, 250, 44, 255, 240}), "", ""},
+        {"unknown command", byteList({255, 7}) + "c", "c", ""},
     };
     for (const auto& c : cases) {
         TelnetServer server;
         EXPECT_EQ(server.receive(c.input), c.data) << c.what;
         EXPECT_EQ(server.takeAnswers(), c.answers) << c.what;
-        EXPECT_EQ(server.receive("@01ID\r" + sub(2, bytes({0}))), "@01ID\r") << c.what;
-        EXPECT_EQ(server.takeAnswers(), sub(102, bytes({8}))) << c.what;
+        EXPECT_EQ(server.receive("@01ID\r" + comPortFrame(2, byteList({0}))), "@01ID\r") << c.what;
+        EXPECT_EQ(server.takeAnswers(), comPortFrame(102, byteList({8}))) << c.what;
     }
 }
 
