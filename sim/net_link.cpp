@@ -104,9 +104,11 @@ void NetLink::dropClient(const QString& why) {
 }
 
 QByteArray NetLink::readAvailable() {
-    acceptClients();
     QByteArray data;
     if (client_ < 0) {
+        // The client is read before new ones are taken, so that one that has just closed is
+        // gone before its next connection is looked at, as a device server lets it go.
+        acceptClients();
         return data;
     }
     QByteArray got;
@@ -122,9 +124,11 @@ QByteArray NetLink::readAvailable() {
     }
     if (!open) {
         dropClient(QStringLiteral("client disconnected"));
+        acceptClients();
         return QByteArray();
     }
     sendPending();
+    acceptClients();
     return data;
 }
 

@@ -11,6 +11,7 @@ namespace {
 constexpr int kAnswerTimeoutMs = 3000;
 // What the port keeps of a stream nobody reads; a device that streams fills no more.
 constexpr qsizetype kMaxPendingInput = 64 * 1024;
+constexpr int kReconnectGapMs = 50;
 
 QByteArray bigEndian(uint32_t v) {
     QByteArray b(4, '\0');
@@ -117,15 +118,38 @@ void NetworkPort::open() {
     }
     failureHelp_.clear();
     input_.clear();
-    telnet_ = TelnetClient();
-    connectSocket();
-    open_ = true;
+    connectAndNegotiate();
     if (address_.protocol == NetworkProtocol::Rfc2217) {
-        negotiate();
         applySettings(true);
         applyDtr();
         // Whatever the server held for the line before this connection is no answer of ours.
         send(TelnetClient::setByte(TelnetClient::kPurgeData, TelnetClient::kPurgeBoth));
+    }
+}
+
+// A server that takes one client at a time may still be letting the last connection go when
+// the next comes (a scan reconnects at each rate) and close the new one at once: connecting is
+// tried again, a moment later, within the connect time.
+void NetworkPort::connectAndNegotiate() {
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        telnet_ = TelnetClient();
+        closedByServer_ = false;
+        connectSocket();
+        open_ = true;
+        if (address_.protocol == NetworkProtocol::RawTcp) {
+            return;
+        }
+        try {
+            negotiate();
+            return;
+        } catch (const PortError&) {
+            if (!closedByServer_ || clock.elapsed() + kReconnectGapMs >= kConnectTimeoutMs) {
+                throw;
+            }
+        }
+        QThread::msleep(kReconnectGapMs);
     }
 }
 
@@ -393,6 +417,7 @@ void NetworkPort::failOpen(const QString& description, const QString& help) {
 void NetworkPort::lost() {
     const bool closedByServer =
         socket_ && socket_->error() == QAbstractSocket::RemoteHostClosedError;
+    closedByServer_ = closedByServer;
     const QString reason = socket_ ? socket_->errorString() : QString();
     close();
     throw PortError(closedByServer

@@ -41,6 +41,7 @@ class NetworkPort : public SerialPort {
     const NetworkAddress& address() const { return address_; }
 
   private:
+    void connectAndNegotiate();
     void connectSocket();
     void negotiate();
     void applySettings(bool atOpen);
@@ -65,5 +66,6 @@ class NetworkPort : public SerialPort {
     bool dtr_ = false;
     int inputLength_ = 1;
     bool open_ = false;
+    bool closedByServer_ = false;  // the last connection was ended by the server
     QString failureHelp_;
 };

@@ -183,6 +183,21 @@ TEST_P(Network, TheScanTriesEveryRateOnlyWhereItCanSetThem) {
     EXPECT_EQ(t.sim.sent("COM3").count("@09DN"), rates);
 }
 
+TEST_P(Network, TheCommandLineScansTheAddressAtTheRatesItCanSet) {
+    NetworkRig t(GetParam());
+    ASSERT_TRUE(t.sim.started());
+    const bool raw = GetParam().protocol == NetworkProtocol::RawTcp;
+    const auto scan =
+        timedNvqCan({"scan", "--port", t.url(), "--baud", raw ? "19200" : "all"}, 30000);
+    EXPECT_EQ(scan.code, 0) << scan.err.toStdString();
+    EXPECT_EQ(scan.out,
+              raw ? t.url() + " 19200 05\n" : t.url() + " 9600 01\n" + t.url() + " 19200 05\n");
+    EXPECT_EQ(scan.err, raw ? "nvq-can: " + t.url() +
+                                  " is a raw TCP port: only 19200 baud was tried, the rate its "
+                                  "device server sets\n"
+                            : QString());
+}
+
 TEST_P(Network, ARefusedPortAndASilentServerAreExplainedInTime) {
     const Form& form = GetParam();
     const quint16 closed = closedLoopbackPort();

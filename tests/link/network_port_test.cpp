@@ -207,6 +207,25 @@ TEST(NetworkPort, SetsTheLineAtOpenAndUnescapesTheReply) {
     EXPECT_TRUE(heard.endsWith(byteList({'@', 255, 255, '\r'}))) << heard.toHex(' ').toStdString();
 }
 
+TEST(NetworkPort, ReconnectsWhenTheServerClosesANewConnectionAtOnce) {
+    // Busy with the last client, the server lets the first try go; the second is served.
+    int connection = 0;
+    const LoopbackServer::Handler serve = comPortServer(9600);
+    LoopbackServer server(
+        [&](int fd) {
+            if (++connection > 1) {
+                serve(fd);
+            }
+        },
+        2);
+    NetworkPort port(loopback(NetworkProtocol::Rfc2217, server.port()));
+    EXPECT_EQ(openFailure(port), QString());
+    EXPECT_TRUE(port.isOpen());
+    port.close();
+    server.join();
+    EXPECT_EQ(connection, 2);
+}
+
 TEST(NetworkPort, ReportsASettingTheServerRefused) {
     LoopbackServer server(comPortServer(9600));
     NetworkPort port(loopback(NetworkProtocol::Rfc2217, server.port()));

@@ -26,18 +26,20 @@ int listenOnLoopback(quint16& port) {
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(Handler handler) {
+LoopbackServer::LoopbackServer(Handler handler, int connections) {
     listener_ = listenOnLoopback(port_);
     if (handler) {
-        thread_ = std::thread([fd = listener_, handler = std::move(handler)] {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 10000) <= 0) {
-                return;
-            }
-            const int client = ::accept(fd, nullptr, nullptr);
-            if (client >= 0) {
-                handler(client);
-                ::close(client);
+        thread_ = std::thread([fd = listener_, handler = std::move(handler), connections] {
+            for (int i = 0; i < connections; ++i) {
+                pollfd p{fd, POLLIN, 0};
+                if (::poll(&p, 1, 10000) <= 0) {
+                    return;
+                }
+                const int client = ::accept(fd, nullptr, nullptr);
+                if (client >= 0) {
+                    handler(client);
+                    ::close(client);
+                }
             }
         });
     }

@@ -5,12 +5,13 @@
 #include <thread>
 
 // A TCP server on 127.0.0.1 for the network port's tests: it listens on a free port and runs
-// the handler on the first connection it accepts, in a thread of its own. With no handler it
+// the handler on each of the first connections it accepts, one after the other, in a thread of
+// its own. With no handler it
 // never accepts: the system still completes the client's connect, and then nothing answers.
 class LoopbackServer {
   public:
     using Handler = std::function<void(int fd)>;
-    explicit LoopbackServer(Handler handler = {});
+    explicit LoopbackServer(Handler handler = {}, int connections = 1);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
