@@ -72,7 +72,10 @@ for program in nvq-can-setup nvq-can nvq-can-sim; do
 done
 [ "$(XDG_CONFIG_HOME="$work/run/config" "$work/root/usr/bin/nvq-can" ports --json | head -c 1)" = "[" ] \
     || fail "nvq-can ports"
-"$work/root/usr/bin/nvq-can-sim" --help | grep -q '^Usage: nvq-can-sim' || fail "nvq-can-sim --help"
+# Read whole before it is looked at: grep -q would leave at the first line, and the help, longer
+# than a pipe's first write, would then fail on the closed pipe.
+sim_help="$("$work/root/usr/bin/nvq-can-sim" --help)"
+[[ "$sim_help" == "Usage: nvq-can-sim"* ]] || fail "nvq-can-sim --help"
 mkdir -p "$work/run"
 (cd "$work/run" && XDG_CONFIG_HOME="$work/run/config" QT_QPA_PLATFORM=offscreen \
     exec "$work/root/usr/bin/nvq-can-setup") &
