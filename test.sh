@@ -33,8 +33,9 @@ case "${1:-}" in
         # Anything else that makes it report inside Qt would be named in the suppressions file.
         build=build-tsan
         options=(-DNVQ_TSAN=ON)
-        targets=(--target device_tests terminal_tests main_window_tests setup_tests connect_tests bus_tests)
-        tests=(-R "^(LineEngine|Terminal|Startup|Polling|Commands|StopKey|LineStatus|WindowWidgets|ParameterFile|FileCommandsTest|UploadTest|DownloadTest|HandOver|LateReply|SetupEngineTest|ConnectionDialog|PortsDialog|SearchWindow|BusWindow|BusListFile)")
+        targets=(--target device_tests terminal_tests main_window_tests setup_tests connect_tests bus_tests
+                 link_tests)
+        tests=(-R "^(LineEngine|Terminal|Startup|Polling|Commands|StopKey|LineStatus|WindowWidgets|ParameterFile|FileCommandsTest|UploadTest|DownloadTest|HandOver|LateReply|SetupEngineTest|ConnectionDialog|PortsDialog|SearchWindow|BusWindow|BusListFile|NetworkPort)")
         export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:suppressions=$PWD/tests/sanitizer/tsan.supp"
         ;;
     *)
