@@ -158,15 +158,21 @@ CliPort CommandLine::linePort() const {
         throw usage(QStringLiteral("--port is missing"));
     }
     const QString value = parser.value(port).trimmed();
-    if (looksLikeNetworkAddress(value)) {
-        const ParsedAddress parsed = parseNetworkAddress(value);
-        if (!parsed.address) {
-            throw usage(
-                QStringLiteral("--port \"%1\": %2").arg(printableText(value), parsed.problem));
-        }
-        return CliPort{0, parsed.address};
+    if (const auto address = networkAddressOption(value)) {
+        return CliPort{0, address};
     }
     return CliPort{wholeNumber(value, 1, 15, QStringLiteral("--port"))};
+}
+
+std::optional<NetworkAddress> networkAddressOption(const QString& value) {
+    if (!looksLikeNetworkAddress(value)) {
+        return std::nullopt;
+    }
+    const ParsedAddress parsed = parseNetworkAddress(value);
+    if (!parsed.address) {
+        throw usage(QStringLiteral("--port \"%1\": %2").arg(printableText(value), parsed.problem));
+    }
+    return parsed.address;
 }
 
 QString CliPort::label() const {

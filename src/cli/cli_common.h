@@ -101,6 +101,10 @@ class CommandLine {
     QString usageTail_;
 };
 
+// The device server's address --port names, when its value is one; a usage error when it looks
+// like one ("scheme://") and is not; nullopt for anything else.
+std::optional<NetworkAddress> networkAddressOption(const QString& value);
+
 // A number option's value from min to max (a finite number); a usage error naming the range
 // otherwise.
 double decimalNumber(const QString& text, double min, double max, const QString& what);

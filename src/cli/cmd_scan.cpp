@@ -174,16 +174,7 @@ int runScan(const QStringList& args) {
 
     comPorts(out);  // adapters plugged in since the dialog last looked get their numbers
     const QString portValue = cl.parser.value(port).trimmed();
-    std::optional<NetworkAddress> address;
-    if (looksLikeNetworkAddress(portValue)) {
-        const ParsedAddress parsed = parseNetworkAddress(portValue);
-        if (!parsed.address) {
-            throw CliError{
-                kExitUsage,
-                QStringLiteral("--port \"%1\": %2").arg(printableText(portValue), parsed.problem)};
-        }
-        address = parsed.address;
-    }
+    const std::optional<NetworkAddress> address = networkAddressOption(portValue);
     PortScan scan(address ? std::make_unique<SystemSerialPort>(*address)
                           : std::make_unique<SystemSerialPort>());
     if (address) {

@@ -20,10 +20,14 @@ QString scheme(NetworkProtocol protocol) {
 
 }  // namespace
 
-QString NetworkAddress::text() const {
+QString NetworkAddress::hostAndPort() const {
     const QString shownHost =
         host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]").arg(host) : host;
-    return QStringLiteral("%1://%2:%3").arg(scheme(protocol), shownHost, QString::number(port));
+    return QStringLiteral("%1:%2").arg(shownHost, QString::number(port));
+}
+
+QString NetworkAddress::text() const {
+    return QStringLiteral("%1://%2").arg(scheme(protocol), hostAndPort());
 }
 
 bool looksLikeNetworkAddress(const QString& text) {

@@ -16,6 +16,8 @@ struct NetworkAddress {
 
     // The address as the user writes it: "rfc2217://cabinet-gw:4001", "tcp://[::1]:4001".
     QString text() const;
+    // "cabinet-gw:4001", "[::1]:4001": where it connects, as messages name it.
+    QString hostAndPort() const;
     bool operator==(const NetworkAddress&) const = default;
 };
 

@@ -13,6 +13,14 @@ constexpr int kAnswerTimeoutMs = 3000;
 constexpr qsizetype kMaxPendingInput = 64 * 1024;
 constexpr int kReconnectGapMs = 50;
 
+// What to check, under each failure that has the same likely causes.
+const char kCheckReach[] =
+    "Check that the device server is on and can be reached from this computer (cable, network, "
+    "firewall).";
+const char kCheckRfc2217[] =
+    "Is the device server's port set to RFC 2217? A port whose line settings are fixed on the "
+    "server is reached as tcp://HOST:PORT.";
+
 QByteArray bigEndian(uint32_t v) {
     QByteArray b(4, '\0');
     for (int i = 0; i < 4; ++i) {
@@ -106,10 +114,7 @@ bool NetworkPort::setsBaudRate() const {
 }
 
 QString NetworkPort::where() const {
-    const QString host = address_.host.contains(QLatin1Char(':'))
-                             ? QStringLiteral("[%1]").arg(address_.host)
-                             : address_.host;
-    return visibleText(QStringLiteral("%1:%2").arg(host).arg(address_.port));
+    return visibleText(address_.hostAndPort());
 }
 
 void NetworkPort::open() {
@@ -193,12 +198,10 @@ void NetworkPort::connectSocket() {
     }
     if (error == QAbstractSocket::SocketTimeoutError) {
         failOpen(QStringLiteral("No answer from %1 within 3 s").arg(where()),
-                 QStringLiteral("Check that the device server is on and can be reached from "
-                                "this computer (cable, network, firewall)."));
+                 QString::fromLatin1(kCheckReach));
     }
     failOpen(QStringLiteral("Cannot connect to %1: %2").arg(where(), errorText),
-             QStringLiteral("Check that the device server is on and can be reached from this "
-                            "computer (cable, network, firewall)."));
+             QString::fromLatin1(kCheckReach));
 }
 
 // The server must agree to the COM port option before it takes any setting.
@@ -210,9 +213,7 @@ void NetworkPort::negotiate() {
         const int left = kAnswerTimeoutMs - static_cast<int>(clock.elapsed());
         if (left <= 0) {
             failOpen(QStringLiteral("No RFC 2217 answer from %1 within 3 s").arg(where()),
-                     QStringLiteral("Is the device server's port set to RFC 2217? A port whose "
-                                    "line settings are fixed on the server is reached as "
-                                    "tcp://HOST:PORT."));
+                     QString::fromLatin1(kCheckRfc2217));
         }
         pump(left);
     }
@@ -273,7 +274,7 @@ void NetworkPort::sendCommands(const QByteArray& commands) {
 void NetworkPort::awaitAnswers(const QList<uint8_t>& commands, QMap<uint8_t, QByteArray>& answers) {
     QElapsedTimer clock;
     clock.start();
-    while (answers.size() < commands.size()) {
+    for (;;) {
         for (uint8_t c : commands) {
             if (QByteArray value; !answers.contains(c) && telnet_.takeAnswer(c, value)) {
                 answers.insert(c, value);
@@ -285,9 +286,7 @@ void NetworkPort::awaitAnswers(const QList<uint8_t>& commands, QMap<uint8_t, QBy
         const int left = kAnswerTimeoutMs - static_cast<int>(clock.elapsed());
         if (left <= 0) {
             failOpen(QStringLiteral("%1 did not confirm the line settings within 3 s").arg(where()),
-                     QStringLiteral("Is the device server's port set to RFC 2217? A port whose "
-                                    "line settings are fixed on the server is reached as "
-                                    "tcp://HOST:PORT."));
+                     QString::fromLatin1(kCheckRfc2217));
         }
         pump(left);
     }

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "files/capped_file.h"
 #include "files/visible_text.h"
@@ -84,14 +85,24 @@ bool addComLink(const QString& folder, int number, const QString& target) {
     return QDir().mkpath(folder) && QFile::link(target, linkPath(folder, number));
 }
 
-QString setComLink(const QString& folder, int number, const QString& target) {
+QString comEntryPath(const QString& folder, int number) {
+    return linkPath(folder, number);
+}
+
+namespace {
+
+// Makes the new entry under a name of its own (make returns why it failed, "" when it worked)
+// and renames it over comN: a link there is replaced itself, never what it leads to.
+QString replaceEntry(const QString& folder, int number,
+                     const std::function<QString(const QString& fresh)>& make) {
     const QString path = linkPath(folder, number);
     if (!QDir().mkpath(folder)) {
         return failure(QStringLiteral("Cannot make the folder"), folder, systemError());
     }
     const QString fresh = freshLinkPath(folder, number);
-    if (!QFile::link(target, fresh)) {
-        return failure(QStringLiteral("Cannot write"), fresh, systemError());
+    if (const QString reason = make(fresh); !reason.isEmpty()) {
+        QFile::remove(fresh);
+        return failure(QStringLiteral("Cannot write"), fresh, reason);
     }
     if (std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) !=
         0) {
@@ -100,6 +111,25 @@ QString setComLink(const QString& folder, int number, const QString& target) {
         return failure(QStringLiteral("Cannot write"), path, reason);
     }
     return QString();
+}
+
+}  // namespace
+
+QString setComLink(const QString& folder, int number, const QString& target) {
+    return replaceEntry(folder, number, [&](const QString& fresh) {
+        return QFile::link(target, fresh) ? QString() : systemError();
+    });
+}
+
+QString setComFile(const QString& folder, int number, const QByteArray& content) {
+    return replaceEntry(folder, number, [&](const QString& fresh) {
+        QFile file(fresh);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+            file.write(content) != content.size() || !file.flush()) {
+            return file.errorString();
+        }
+        return QString();
+    });
 }
 
 QString removeComLink(const QString& folder, int number) {

@@ -31,6 +31,10 @@ bool addComLink(const QString& folder, int number, const QString& target);
 // Makes comN lead to target, replacing what was there in one step (a new link renamed over
 // it), so that comN is never missing or half-made. Returns why it failed, "" when it worked.
 QString setComLink(const QString& folder, int number, const QString& target);
+// Makes comN a regular file with this content, replacing what was there in the same way.
+QString setComFile(const QString& folder, int number, const QByteArray& content);
+// Where comN lies in the folder.
+QString comEntryPath(const QString& folder, int number);
 // Removes comN; returns why it failed, "" when it worked or there was none.
 QString removeComLink(const QString& folder, int number);
 
